@@ -1,0 +1,495 @@
+#include "QtWindows.h"
+
+#include "Dialog.h"
+#include "WinApp.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QUrl>
+
+namespace afx {
+
+// ---------------------------------------------------------------- text and fonts
+
+QString ToQString(const wchar_t* text) {
+    return text ? QString::fromWCharArray(text) : QString();
+}
+
+CString FromQString(const QString& text) {
+    const std::wstring w = text.toStdWString();
+    return CString(w.c_str());
+}
+
+QString JapaneseGothicFamily() {
+    // The proportional gothic first: the template faces are proportional.
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* candidate : {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "Noto Sans JP", "VL PGothic",
+                                      "VL Gothic", "TakaoPGothic", "TakaoGothic"}) {
+            if (installed.contains(QString::fromLatin1(candidate))) return QString::fromLatin1(candidate);
+        }
+        return QString();
+    }();
+    return family;
+}
+
+QFont TemplateFont(const wchar_t* face, int pointSize, int weight) {
+    QString family = ToQString(face);
+    if (family == QLatin1String("MS UI Gothic") || family == QLatin1String("MS Shell Dlg") ||
+        family == QLatin1String("MS Shell Dlg 2")) {
+        const QString gothic = JapaneseGothicFamily();
+        if (!gothic.isEmpty()) family = gothic;
+    }
+    QFont font(family);
+    // Point sizes are taken at the platform's logical 96 dots per inch; Qt
+    // scales the whole window for high-density screens.
+    font.setPixelSize((pointSize * 96 + 36) / 72);
+    if (weight >= 600) font.setBold(true);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+DialogBaseUnits BaseUnitsFor(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(width / 26 + 1) / 2, metrics.height()};
+}
+
+QRect MapDialogRect(const DialogBaseUnits& units, int x, int y, int cx, int cy) {
+    const int left = x * units.x / 4;
+    const int top = y * units.y / 8;
+    const int right = (x + cx) * units.x / 4;
+    const int bottom = (y + cy) * units.y / 8;
+    return QRect(left, top, right - left, bottom - top);
+}
+
+// ---------------------------------------------------------------- edit control
+
+EditControl::EditControl(DWORD style, QWidget* parent) : QPlainTextEdit(parent), m_style(style) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    setReadOnly((style & ES_READONLY) != 0);
+    setFrameShape((style & WS_BORDER) ? QFrame::Box : QFrame::NoFrame);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    document()->setDocumentMargin(1);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_settingText && onUserChange) onUserChange();
+    });
+}
+
+void EditControl::SetTextSilently(const QString& text) {
+    m_settingText = true;
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    setPlainText(plain);
+    m_settingText = false;
+}
+
+QString EditControl::WindowText() const {
+    QString text = toPlainText();
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+void EditControl::keyPressEvent(QKeyEvent* event) {
+    const bool isReturn = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (isReturn) {
+        // A multi-line edit that wants Return keeps it; otherwise it goes to the dialog.
+        if (!(m_style & ES_MULTILINE) || !(m_style & ES_WANTRETURN)) {
+            event->ignore();
+            return;
+        }
+        if ((m_style & ES_NUMBER) || isReadOnly()) {
+            QApplication::beep();
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
+    const bool command = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+    const QString typed = event->text();
+    const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
+    if (!command && printable && !isReadOnly()) {
+        if (m_style & ES_NUMBER) {
+            for (const QChar ch : typed) {
+                if (ch < QLatin1Char('0') || ch > QLatin1Char('9')) {
+                    QApplication::beep();
+                    event->accept();
+                    return;
+                }
+            }
+        }
+        if ((m_style & ES_LOWERCASE) && typed != typed.toLower()) {
+            insertPlainText(typed.toLower());
+            event->accept();
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- link control
+
+LinkControl::LinkControl(const QString& text, QWidget* parent) : QPushButton(text, parent) {
+    setFlat(true);
+    setCursor(Qt::PointingHandCursor);
+    setStyleSheet(QStringLiteral(
+        "QPushButton { color: #0645ad; text-decoration: underline; text-align: left; border: none; padding: 0px; }"
+        "QPushButton:focus { outline: 1px dotted #0645ad; }"));
+    connect(this, &QPushButton::clicked, this, [this] {
+        const QString address = Address();
+        if (!address.isEmpty()) QDesktopServices::openUrl(QUrl(address));
+    });
+}
+
+void LinkControl::Apply(const LinkSettings& settings) {
+    m_settings = settings;
+    QString tip = QString::fromStdString(settings.tooltip);
+    if (tip.isEmpty() && settings.fullTextTooltip) tip = text();
+    if (tip.isEmpty()) tip = Address();
+    setToolTip(tip);
+}
+
+QString LinkControl::Address() const {
+    // With no address of its own the link opens its caption.
+    const QString url = m_settings.url.empty() ? text() : QString::fromStdString(m_settings.url);
+    return QString::fromStdString(m_settings.urlPrefix) + url;
+}
+
+// ---------------------------------------------------------------- dialog window
+
+namespace {
+
+QWidget* MakeStatic(const ControlTemplate& c, QWidget* parent) {
+    const DWORD type = c.style & SS_TYPEMASK;
+    if (type == SS_GRAYFRAME) {
+        auto* frame = new QFrame(parent);
+        frame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid #808080; background: transparent; }"));
+        return frame;
+    }
+    auto* label = new QLabel(parent);
+    if (type == SS_ICON) {
+        // An icon static names its icon as "#id" and takes the icon's own size.
+        const QString name = ToQString(c.text);
+        const UINT iconId = name.startsWith(QLatin1Char('#')) ? name.mid(1).toUInt() : 0;
+        if (HICON icon = AfxLoadIcon(iconId)) {
+            const int size = GetSystemMetrics(SM_CXICON);
+            label->setPixmap(icon->Pixmap(size));
+            label->setFixedSize(size, size);
+        }
+        return label;
+    }
+    QString text = ToQString(c.text);
+    label->setTextFormat(Qt::PlainText);
+    if (!(c.style & SS_NOPREFIX)) {
+        // "&&" is a literal ampersand; a single "&" only marks the access key.
+        text.replace(QLatin1String("&&"), QChar(0xE000));
+        text.remove(QLatin1Char('&'));
+        text.replace(QChar(0xE000), QLatin1Char('&'));
+    }
+    label->setText(text);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+}  // namespace
+
+DialogWindow* DialogOf(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (auto* dialog = dynamic_cast<DialogWindow*>(w)) return dialog;
+    }
+    return nullptr;
+}
+
+DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& tmpl, QWidget* parent)
+    : QDialog(parent), m_owner(owner) {
+    Build(tmpl);
+}
+
+DialogWindow::~DialogWindow() {
+    for (auto& [id, wrapper] : m_wrappers) wrapper->Detach();
+}
+
+void DialogWindow::Build(const DialogTemplate& tmpl) {
+    const QFont font = TemplateFont(tmpl.fontFace, tmpl.fontPointSize, tmpl.fontWeight);
+    setFont(font);
+    m_units = BaseUnitsFor(font);
+    setWindowTitle(ToQString(tmpl.caption));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   ((tmpl.style & WS_SYSMENU) ? Qt::WindowCloseButtonHint : Qt::WindowType(0)));
+    setSizeGripEnabled(false);
+
+    const QRect client = MapDialogRect(m_units, 0, 0, tmpl.cx, tmpl.cy);
+    m_templateSize = client.size();
+    setFixedSize(client.size());
+
+    m_hasSystemMenu = (tmpl.style & WS_SYSMENU) != 0;
+    if (m_hasSystemMenu) m_systemMenu.AppendMenuW(MF_STRING, SC_CLOSE, L"閉じる(&C)\tAlt+F4");
+
+    QWidget* previousTabStop = nullptr;
+    for (const ControlTemplate& c : tmpl.controls) {
+        QWidget* w = MakeControl(c, font);
+        QRect rect = MapDialogRect(m_units, c.x, c.y, c.cx, c.cy);
+        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull()) {
+            // A label whose text is wider in this font than in the template's
+            // own grows to the right rather than cut its text off.
+            const int needed = QFontMetrics(font).horizontalAdvance(label->text()) + 2;
+            if (needed > rect.width()) rect.setWidth(needed);
+        }
+        if ((c.kind != ControlClass::Static) || ((c.style & SS_TYPEMASK) != SS_ICON)) w->setGeometry(rect);
+        else w->move(rect.topLeft());
+        w->setFont(font);
+        w->setEnabled(!(c.style & WS_DISABLED));
+        w->setVisible((c.style & WS_VISIBLE) != 0);
+        if (c.style & WS_TABSTOP) {
+            w->setFocusPolicy(Qt::StrongFocus);
+            // Creation order is tab order.
+            if (previousTabStop) QWidget::setTabOrder(previousTabStop, w);
+            previousTabStop = w;
+        } else if (c.kind == ControlClass::Static) {
+            w->setFocusPolicy(Qt::NoFocus);
+        } else {
+            w->setFocusPolicy(Qt::ClickFocus);
+        }
+        w->setProperty("afxControlId", c.id);
+        w->installEventFilter(this);
+        m_controls.push_back(w);
+        m_controlStyles.push_back(c.style);
+        m_templateRects.push_back(rect);
+        if (c.id != -1 && !m_wrappers.count(c.id)) {
+            auto wrapper = std::make_unique<CWnd>();
+            wrapper->Attach(w, c.id);
+            m_wrappers.emplace(c.id, std::move(wrapper));
+        }
+    }
+
+    // Settings of the framework's own controls.
+    if (auto records = ParseDialogInit(FindDialogInit(tmpl.id))) {
+        for (const DialogInitRecord& r : *records) {
+            if (r.message != kInitFrameworkControl) continue;
+            if (auto* link = dynamic_cast<LinkControl*>(ControlWidget(r.controlId))) link->Apply(ParseLinkSettings(r.data));
+        }
+    }
+    if (auto layout = ParseDynamicLayout(FindDialogLayout(tmpl.id)); layout && layout->size() == m_controls.size()) {
+        m_layout = std::move(*layout);
+    }
+
+    if (tmpl.style & 0x0800 /* DS_CENTER */) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+}
+
+QWidget* DialogWindow::MakeControl(const ControlTemplate& c, const QFont& font) {
+    switch (c.kind) {
+    case ControlClass::Button: {
+        auto* button = new QPushButton(ToQString(c.text), this);
+        button->setAutoDefault(false);
+        button->setDefault((c.style & 0xF) == BS_DEFPUSHBUTTON);
+        const int id = c.id;
+        connect(button, &QPushButton::clicked, this, [this, id] { SendCommand(id, BN_CLICKED); });
+        return button;
+    }
+    case ControlClass::Edit: {
+        auto* edit = new EditControl(c.style, this);
+        edit->setFont(font);
+        if (c.text) edit->SetTextSilently(ToQString(c.text));
+        const int id = c.id;
+        edit->onUserChange = [this, id] { SendCommand(id, EN_CHANGE); };
+        return edit;
+    }
+    case ControlClass::MfcLink: {
+        auto* link = new LinkControl(ToQString(c.text), this);
+        const int id = c.id;
+        connect(link, &QPushButton::clicked, this, [this, id] { SendCommand(id, BN_CLICKED); });
+        return link;
+    }
+    case ControlClass::Static:
+        break;
+    }
+    return MakeStatic(c, this);
+}
+
+CWnd* DialogWindow::Control(int id) const {
+    const auto it = m_wrappers.find(id);
+    return it == m_wrappers.end() ? nullptr : it->second.get();
+}
+
+QWidget* DialogWindow::ControlWidget(int id) const {
+    const CWnd* wnd = Control(id);
+    return wnd ? wnd->Widget() : nullptr;
+}
+
+void DialogWindow::SendCommand(int id, WORD code) {
+    m_owner.CallWindowProc(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code),
+                           reinterpret_cast<LPARAM>(Control(id)));
+}
+
+void DialogWindow::PressDefaultButton() {
+    // Return presses the focused push button, else the default one, else sends IDOK.
+    if (auto* focused = dynamic_cast<QPushButton*>(focusWidget()); focused && focused->isEnabled()) {
+        focused->click();
+        return;
+    }
+    for (QWidget* w : m_controls) {
+        auto* button = dynamic_cast<QPushButton*>(w);
+        if (button && button->isDefault() && button->isVisible() && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    SendCommand(IDOK, BN_CLICKED);
+}
+
+void DialogWindow::FocusFirstTabStop() {
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        QWidget* w = m_controls[i];
+        if ((m_controlStyles[i] & WS_TABSTOP) && !w->isHidden() && w->isEnabled()) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+QMenu* DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
+    if (!m_hasSystemMenu) return nullptr;
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->setFont(font());
+    for (const CMenu::Item& item : m_systemMenu.Items()) {
+        if (item.flags & MF_SEPARATOR) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(ToQString(item.text.GetString()));
+        const UINT id = item.id;
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] {
+            m_owner.CallWindowProc(WM_SYSCOMMAND, id, 0);
+        });
+    }
+    connect(menu, &QObject::destroyed, this, [this, menu] {
+        if (m_openMenu == menu) m_openMenu = nullptr;
+    });
+    connect(menu, &QMenu::aboutToHide, this, [this, menu] {
+        if (m_openMenu == menu) m_openMenu = nullptr;
+    });
+    m_openMenu = menu;
+    menu->popup(globalPos);
+    return menu;
+}
+
+void DialogWindow::SetIcons(HICON big, HICON small) {
+    QIcon icon;
+    if (big) icon = big->icon;
+    else if (small) icon = small->icon;
+    setWindowIcon(icon);
+}
+
+void DialogWindow::DefaultPaint() {
+    if (m_paintEvent) QDialog::paintEvent(m_paintEvent);
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        SendCommand(IDCANCEL, BN_CLICKED);
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        PressDefaultButton();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Space && (key->modifiers() & Qt::AltModifier)) {
+            ShowSystemMenu(mapToGlobal(QPoint(0, 0)));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void DialogWindow::closeEvent(QCloseEvent* event) {
+    // The close box is the system command Close; the dialog ends itself through EndDialog.
+    event->ignore();
+    m_owner.CallWindowProc(WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    ShowSystemMenu(event->globalPos());
+    event->accept();
+}
+
+void DialogWindow::paintEvent(QPaintEvent* event) {
+    m_paintEvent = event;
+    m_owner.CallWindowProc(WM_PAINT, 0, 0);
+    m_paintEvent = nullptr;
+}
+
+void DialogWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_layout.empty()) return;
+    // Controls follow the window by their layout percentages of the size change.
+    const int dx = width() - m_templateSize.width();
+    const int dy = height() - m_templateSize.height();
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const LayoutRecord& r = m_layout[i];
+        QRect rect = m_templateRects[i];
+        rect.translate(dx * r.moveX / 100, dy * r.moveY / 100);
+        rect.setSize(rect.size() + QSize(dx * r.sizeX / 100, dy * r.sizeY / 100));
+        if (m_controls[i]->minimumSize() == m_controls[i]->maximumSize() && m_controls[i]->minimumWidth() > 0) {
+            m_controls[i]->move(rect.topLeft());
+        } else {
+            m_controls[i]->setGeometry(rect);
+        }
+    }
+}
+
+}  // namespace afx
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace afx {
+
+QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
+    QByteArray bytes(reinterpret_cast<const char*>(icoFile.data()), static_cast<qsizetype>(icoFile.size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "ico");
+    // The file lists the deeper images of a size after the shallower ones:
+    // the last image of each size is the one to show.
+    std::map<int, QImage> bySize;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        if (!reader.jumpToImage(i)) break;
+        const QImage image = reader.read();
+        if (!image.isNull()) bySize[image.width()] = image;
+    }
+    QIcon icon;
+    for (const auto& [size, image] : bySize) icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
+}
+
+}  // namespace afx

@@ -1,0 +1,260 @@
+#include "Wnd.h"
+
+#include "Dialog.h"
+#include "QtWindows.h"
+#include "WinApp.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPainter>
+#include <QWidget>
+
+#include <map>
+#include <new>
+#include <stdexcept>
+#include <typeinfo>
+
+#include <cxxabi.h>
+#include <cstdlib>
+
+// ---------------------------------------------------------------- message maps
+
+namespace afx {
+
+const MessageMapEntry* FindEntry(const MessageMap* map, UINT message, WPARAM wParam) {
+    for (; map; map = map->base) {
+        for (const MessageMapEntry& e : map->entries) {
+            if (e.message != message) continue;
+            if (message == WM_COMMAND && (e.id != LOWORD(wParam) || e.code != HIWORD(wParam))) continue;
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace afx
+
+const afx::MessageMap* CCmdTarget::GetMessageMap() const {
+    static const afx::MessageMap map{nullptr, {}};
+    return &map;
+}
+
+bool CCmdTarget::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    const afx::MessageMapEntry* entry = afx::FindEntry(GetMessageMap(), message, wParam);
+    if (!entry) return false;
+    const LRESULT r = entry->thunk(*this, wParam, lParam);
+    if (result) *result = r;
+    return true;
+}
+
+// ---------------------------------------------------------------- menus and painting
+
+BOOL CMenu::AppendMenuW(UINT flags, UINT id, LPCWSTR text) {
+    m_items.push_back({flags, id, CString(text)});
+    return TRUE;
+}
+
+CPaintDC::CPaintDC(CWnd* wnd) {
+    if (wnd && wnd->Widget()) m_painter = std::make_unique<QPainter>(wnd->Widget());
+}
+
+CPaintDC::~CPaintDC() = default;
+
+int GetSystemMetrics(int index) {
+    switch (index) {
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32;
+    default:
+        return 0;
+    }
+}
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
+    if (!dc || !icon || !dc->Painter()) return FALSE;
+    dc->Painter()->drawPixmap(x, y, icon->Pixmap(GetSystemMetrics(SM_CXICON)));
+    return TRUE;
+}
+
+HICON AfxLoadIcon(UINT id) {
+    // Icons load once and live for the whole process, as resource icons do.
+    static std::map<UINT, std::unique_ptr<CIconImage>> cache;
+    if (auto it = cache.find(id); it != cache.end()) return it->second.get();
+    const afx::IconResource* res = afx::FindIcon(id);
+    if (!res) return nullptr;
+    auto image = std::make_unique<CIconImage>();
+    image->icon = afx::IconFromIco(res->icoFile);
+    if (image->icon.isNull()) return nullptr;
+    return cache.emplace(id, std::move(image)).first->second.get();
+}
+
+// ---------------------------------------------------------------- windows
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd() = default;
+
+void CWnd::Attach(QWidget* widget, int id) {
+    m_widget = widget;
+    m_id = id;
+}
+
+void CWnd::Detach() {
+    m_widget = nullptr;
+}
+
+void CWnd::GetWindowTextW(CString& text) const {
+    if (!m_widget) {
+        text.Empty();
+        return;
+    }
+    QString q;
+    if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) q = edit->WindowText();
+    else if (auto* button = dynamic_cast<QAbstractButton*>(m_widget)) q = button->text();
+    else if (auto* label = dynamic_cast<QLabel*>(m_widget)) q = label->text();
+    else q = m_widget->windowTitle();
+    text = afx::FromQString(q);
+}
+
+int CWnd::GetWindowTextLengthW() const {
+    CString text;
+    GetWindowTextW(text);
+    return text.GetLength();
+}
+
+void CWnd::SetWindowTextW(LPCWSTR text) {
+    if (!m_widget) return;
+    const QString q = afx::ToQString(text);
+    if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) edit->SetTextSilently(q);
+    else if (auto* button = dynamic_cast<QAbstractButton*>(m_widget)) button->setText(q);
+    else if (auto* label = dynamic_cast<QLabel*>(m_widget)) label->setText(q);
+    else m_widget->setWindowTitle(q);
+}
+
+CWnd* CWnd::GetDlgItem(int id) const {
+    const afx::DialogWindow* dialog = dynamic_cast<afx::DialogWindow*>(m_widget);
+    return dialog ? dialog->Control(id) : nullptr;
+}
+
+BOOL CWnd::IsWindowVisible() const {
+    return m_widget && !m_widget->isHidden() && (!m_widget->parentWidget() || m_widget->isVisibleTo(m_widget->window()));
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    return m_widget && m_widget->isEnabled();
+}
+
+BOOL CWnd::IsIconic() const {
+    return m_widget && m_widget->isMinimized();
+}
+
+void CWnd::GetClientRect(RECT* rect) const {
+    if (!rect) return;
+    *rect = RECT{};
+    if (m_widget) {
+        rect->right = m_widget->width();
+        rect->bottom = m_widget->height();
+    }
+}
+
+CMenu* CWnd::GetSystemMenu(BOOL revert) {
+    auto* dialog = dynamic_cast<afx::DialogWindow*>(m_widget);
+    if (!dialog || !dialog->HasSystemMenu()) return nullptr;
+    if (revert) return nullptr;
+    return &dialog->SystemMenu();
+}
+
+HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
+    HICON previous = bigIcon ? m_iconBig : m_iconSmall;
+    (bigIcon ? m_iconBig : m_iconSmall) = icon;
+    if (auto* dialog = dynamic_cast<afx::DialogWindow*>(m_widget)) dialog->SetIcons(m_iconBig, m_iconSmall);
+    return previous;
+}
+
+HICON CWnd::GetIcon(BOOL bigIcon) const {
+    return bigIcon ? m_iconBig : m_iconSmall;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return WindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const CurrentMessage saved = m_current;
+    m_current = {message, wParam, lParam};
+    struct Restore {
+        CWnd& wnd;
+        CurrentMessage saved;
+        ~Restore() { wnd.m_current = saved; }
+    } restore{*this, saved};
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, &result)) return result;
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETICON:
+        return reinterpret_cast<LRESULT>(SetIcon(reinterpret_cast<HICON>(lParam), wParam == ICON_BIG));
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) return SendMessage(WM_CLOSE);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+namespace {
+
+std::string TypeName(const std::exception& e) {
+    int status = 0;
+    char* name = abi::__cxa_demangle(typeid(e).name(), nullptr, nullptr, &status);
+    std::string result = (status == 0 && name) ? name : typeid(e).name();
+    std::free(name);
+    return result;
+}
+
+// What the user is told when a handler gives up with an exception: what
+// failed, in words, and the exception's own name and text.
+CString DescribeFailure(UINT message, WPARAM wParam, const char* kind, const char* what, const wchar_t* reason) {
+    CString where;
+    if (message == WM_COMMAND) where.Format(L"コントロール %d の処理を中止しました。", static_cast<int>(LOWORD(wParam)));
+    else where = L"処理を中止しました。";
+    CString detail;
+    detail.Format(L"%ls\r\n%ls\r\n(%s: %s)", where.GetString(), reason, kind, what ? what : "");
+    return detail;
+}
+
+}  // namespace
+
+LRESULT CWnd::CallWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Exceptions stop here, where the message was dispatched: the user sees
+    // what failed and the window goes on taking input.
+    try {
+        return WindowProc(message, wParam, lParam);
+    } catch (const std::bad_array_new_length& e) {
+        AfxMessageBox(DescribeFailure(message, wParam, "std::bad_array_new_length", e.what(),
+                                      L"配列の要素数が正しくないため、配列を確保できませんでした。"),
+                      MB_ICONHAND);
+    } catch (const std::bad_alloc& e) {
+        AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
+                                      L"メモリが不足しているため、メモリを確保できませんでした。"),
+                      MB_ICONHAND);
+    } catch (const std::length_error& e) {
+        AfxMessageBox(DescribeFailure(message, wParam, "std::length_error", e.what(),
+                                      L"要素数がコンテナの上限を超えています。"),
+                      MB_ICONHAND);
+    } catch (const std::exception& e) {
+        AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
+                                      L"処理中にエラーが発生しました。"),
+                      MB_ICONHAND);
+    } catch (...) {
+        AfxMessageBox(DescribeFailure(message, wParam, "unknown", "", L"処理中に不明なエラーが発生しました。"),
+                      MB_ICONHAND);
+    }
+    return 0;
+}

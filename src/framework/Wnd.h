@@ -1,0 +1,120 @@
+// Windows: a CWnd wraps one widget and knows its control id. A window's text
+// lives in the widget, so the layer keeps no second copy of it.
+#pragma once
+
+#include "AfxString.h"
+#include "MessageMap.h"
+#include "WinDef.h"
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+class QPainter;
+class CWnd;
+
+/// An icon with all of its images (the layer picks the size it needs).
+class CIconImage;
+
+/// A menu as items; the layer turns it into a real popup when it is shown.
+class CMenu {
+public:
+    struct Item {
+        UINT flags;   ///< MF_STRING or MF_SEPARATOR
+        UINT id;
+        CString text;
+    };
+
+    static CMenu* FromHandle(HMENU menu) { return menu; }
+    operator HMENU() { return this; }
+    BOOL AppendMenuW(UINT flags, UINT id = 0, LPCWSTR text = nullptr);
+    BOOL AppendMenu(UINT flags, UINT id = 0, LPCWSTR text = nullptr) { return AppendMenuW(flags, id, text); }
+    const std::vector<Item>& Items() const { return m_items; }
+
+private:
+    std::vector<Item> m_items;
+};
+
+/// A paint context on a window, open while its paint message is handled.
+class CPaintDC {
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC();
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+    HDC GetSafeHdc() { return this; }
+    QPainter* Painter() const { return m_painter.get(); }
+
+private:
+    std::unique_ptr<QPainter> m_painter;
+};
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd();
+    ~CWnd() override;
+
+    /// Reads the window's whole text (line breaks as "\r\n").
+    void GetWindowTextW(CString& text) const;
+    void GetWindowText(CString& text) const { GetWindowTextW(text); }
+    int GetWindowTextLengthW() const;
+    /// Replaces the window's text. Raises no change notification.
+    void SetWindowTextW(LPCWSTR text);
+    void SetWindowText(LPCWSTR text) { SetWindowTextW(text); }
+
+    int GetDlgCtrlID() const { return m_id; }
+    /// The child control with this id, or nullptr.
+    CWnd* GetDlgItem(int id) const;
+    BOOL IsWindowVisible() const;
+    BOOL IsWindowEnabled() const;
+    BOOL IsIconic() const;
+    void GetClientRect(RECT* rect) const;
+    /// The window's system menu, or nullptr when it has none.
+    CMenu* GetSystemMenu(BOOL revert);
+    HICON SetIcon(HICON icon, BOOL bigIcon);
+    HICON GetIcon(BOOL bigIcon) const;
+
+    /// Delivers a message to this window now, through its message map.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT SendMessageW(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessage(message, wParam, lParam);
+    }
+    /// Default processing of the message being handled.
+    LRESULT Default();
+
+    // For the layer: the widget this window wraps.
+    QWidget* Widget() const { return m_widget; }
+    void Attach(QWidget* widget, int id);
+    void Detach();
+
+    /// Message entry point for the layer: dispatch, and catch what a handler
+    /// throws so that the window goes on.
+    LRESULT CallWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    struct CurrentMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+
+private:
+    QWidget* m_widget = nullptr;
+    int m_id = 0;
+    CurrentMessage m_current{0, 0, 0};
+    HICON m_iconBig = nullptr;
+    HICON m_iconSmall = nullptr;
+    std::unique_ptr<CMenu> m_systemMenu;
+};
+
+class CEdit : public CWnd {};
+
+/// The platform's system metrics the program asks for.
+int GetSystemMetrics(int index);
+/// Draws the icon at (x, y) on a paint context, at the system's icon size.
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+/// The icon resource with this id at the system's large-icon size, or nullptr.
+HICON AfxLoadIcon(UINT id);

@@ -1,0 +1,128 @@
+// The dialog templates: every control with its id, class, text, style bits,
+// position and size in dialog units, in creation (and tab) order.
+#include "Dialogs.h"
+
+namespace res {
+namespace {
+
+using afx::ControlClass;
+using afx::ControlTemplate;
+
+constexpr ControlClass Button = ControlClass::Button;
+constexpr ControlClass Edit = ControlClass::Edit;
+constexpr ControlClass Static = ControlClass::Static;
+constexpr ControlClass Link = ControlClass::MfcLink;
+
+// Style sets of the main window.
+constexpr DWORD kButton = 0x50010000;        // visible tab-stop push button
+constexpr DWORD kDefaultButton = 0x50010001; // the default push button
+constexpr DWORD kResult = 0x50811884;        // read-only multi-line result field
+constexpr DWORD kCount = 0x50813094;         // the count field: digits only, keeps Return
+constexpr DWORD kLabel = 0x50020000;
+constexpr DWORD kGrayFrame = 0x50000008;
+constexpr DWORD kLink = 0x50010000;
+constexpr DWORD kHiddenButton = 0x48010000;
+constexpr DWORD kHiddenResult = 0x48811884;
+constexpr DWORD kHiddenLabel = 0x48020000;
+
+constexpr ControlTemplate kMainControls[] = {
+    {1, Button, L"終了", kDefaultButton, 629, 353, 50, 14},
+    {1000, Button, L"int[] new　動的配列", kButton, 7, 61, 102, 14},
+    {1001, Edit, nullptr, kResult, 110, 61, 56, 14},
+    {1002, Button, L"vector<int>配列 push_back", kButton, 7, 89, 102, 14},
+    {1003, Edit, nullptr, kResult, 110, 89, 56, 14},
+    {1004, Button, L"vector<int>配列 at()", kButton, 7, 105, 102, 14},
+    {1005, Edit, nullptr, kResult, 110, 105, 56, 14},
+    {1006, Button, L"vector<int>配列 push_back", kButton, 175, 89, 102, 14},
+    {1007, Edit, nullptr, kResult, 279, 89, 56, 14},
+    {-1, Static, L"メモリー確保無し", kLabel, 175, 81, 74, 8},
+    {1008, Button, L"vector<int>配列 []", kButton, 7, 121, 102, 14},
+    {1009, Edit, nullptr, kResult, 110, 123, 56, 14},
+    {1010, Button, L"CString[] new 動的配列 ポインタ", kButton, 7, 149, 102, 14},
+    {1011, Edit, nullptr, kResult, 110, 149, 56, 14},
+    {1012, Button, L"array配列　静的配列", kButton, 7, 213, 102, 14},
+    {1013, Edit, nullptr, kResult, 110, 213, 56, 14},
+    {1014, Button, L"array配列　静的配列", kButton, 175, 213, 102, 14},
+    {1015, Edit, nullptr, kResult, 279, 213, 56, 14},
+    {-1, Static, L"初期化した場合", kLabel, 175, 203, 75, 8},
+    {1018, Button, L"int[] malloc　動的配列", kButton, 175, 61, 102, 14},
+    {1019, Edit, nullptr, kResult, 279, 61, 56, 14},
+    {-1, Static, L"mallocで配列確保した場合", kLabel, 175, 51, 109, 8},
+    {1016, Button, L"CString[] new　動的配列", kButton, 175, 149, 102, 14},
+    {1017, Edit, nullptr, kResult, 279, 149, 56, 14},
+    {1020, Button, L"int[] new 動的配列 ポインタ", kButton, 7, 165, 102, 14},
+    {1021, Edit, nullptr, kResult, 110, 165, 56, 14},
+    {1022, Button, L"int[100000]　静的配列", kButton, 7, 243, 102, 14},
+    {1023, Edit, nullptr, kResult, 110, 243, 56, 14},
+    {1024, Button, L"CString[100000]　静的配列", kButton, 175, 165, 102, 14},
+    {1025, Edit, nullptr, kResult, 279, 165, 56, 14},
+    {1026, Button, L"バージョン情報", kButton, 629, 7, 50, 14},
+    {-1, Static, L"各ボタンは配列を1回だけ埋め、その時間をミリ秒で表示します。", kLabel, 7, 293, 310, 8},
+    {1027, Link, L"https://cpprefjp.github.io/", kLink, 7, 303, 200, 14},
+    {-1, Static, L"時間は計測ループだけのもので、確保と解放は含みません。", kLabel, 7, 317, 301, 8},
+    {-1, Static, L"時計はシステム時計、分解能は1マイクロ秒です。同じボタンを何度か押して、ばらつきも見てください。",
+     kLabel, 7, 331, 538, 8},
+    {1028, Link, L"https://www.qt.io/", kLink, 7, 341, 152, 14},
+    {1029, Link, L"https://github.com/google/benchmark", kLink, 7, 353, 260, 14},
+    {1033, Edit, nullptr, kCount, 7, 43, 42, 14},
+    {-1, Static, L"処理回数を入力して下さい。　但し、処理回数を変更できるのは、動的配列のみです。", kLabel, 7, 35, 270, 8},
+    {1035, Button, L"string[] new 動的配列", kButton, 175, 271, 102, 14},
+    {1036, Edit, nullptr, kResult, 279, 271, 56, 14},
+    {1034, Edit, nullptr, kResult, 110, 271, 56, 14},
+    {1032, Button, L"char[] new 動的配列", kButton, 7, 271, 102, 14},
+    {1030, Button, L"char[] new 動的配列 ポインタ", kButton, 7, 181, 102, 14},
+    {1031, Edit, nullptr, kResult, 110, 181, 56, 14},
+    {-1, Static, nullptr, kGrayFrame, 341, 32, 1, 288},
+    {-1, Static, L"グローバル変数の処理速度計測", kLabel, 347, 7, 89, 8},
+    {1037, Button, L"array配列　静的配列", kButton, 349, 43, 102, 14},
+    {1038, Edit, nullptr, kResult, 453, 43, 56, 14},
+    {1039, Button, L"array配列　静的配列", kButton, 517, 43, 102, 14},
+    {1040, Edit, nullptr, kResult, 623, 43, 56, 14},
+    {-1, Static, L"初期化した場合", kLabel, 517, 34, 75, 8},
+    {1041, Button, L"静的配列", kButton, 349, 71, 102, 14},
+    {1042, Edit, nullptr, kResult, 453, 71, 56, 14},
+    {1043, Button, L"静的配列", kButton, 517, 71, 102, 14},
+    {1044, Edit, nullptr, kResult, 623, 71, 56, 14},
+    {-1, Static, L"初期化した場合", kLabel, 517, 62, 75, 8},
+    {1053, Button, L"ポインタ　静的配列　動かない", kHiddenButton, 349, 99, 102, 14},
+    {1054, Edit, nullptr, kHiddenResult, 453, 99, 56, 14},
+    {1055, Button, L"ポインタ　静的配列　動かない", kHiddenButton, 517, 99, 102, 14},
+    {1056, Edit, nullptr, kHiddenResult, 623, 99, 56, 14},
+    {-1, Static, L"初期化した場合", kHiddenLabel, 517, 89, 75, 8},
+    {-1, Static, L"ローカル変数の処理速度計測", kLabel, 7, 7, 89, 8},
+};
+static_assert(std::size(kMainControls) == 63);
+
+constexpr ControlTemplate kAboutControls[] = {
+    {-1, Static, L"#128", 0x50000003, 14, 14, 21, 20},
+    {-1, Static, L"Velquor、バージョン 1.0", 0x50020080, 42, 14, 114, 8},
+    {-1, Static, L"配列の埋め込み速度を測ります。", 0x50020000, 42, 26, 114, 8},
+    {1, Button, L"OK", 0x50030001, 113, 41, 50, 14},
+};
+
+constexpr DWORD kVersionLine = 0x50020000;
+constexpr ControlTemplate kVersionControls[] = {
+    {1, Button, L"OK", 0x50010001, 113, 153, 50, 14},
+    {-1, Static, L"Lumorak ver2.0.7", kVersionLine, 96, 7, 104, 8},
+    {-1, Static, L"配列の種類ごとの書き込み速度を比べるベンチマーク", kVersionLine, 61, 30, 183, 8},
+    {-1, Static, L"初版: バージョン 1.0", kVersionLine, 78, 43, 143, 8},
+    {-1, Static, L"Qt 6 Widgets の上で動作します", kVersionLine, 65, 54, 176, 8},
+    {-1, Static, L"設定やファイルは", kVersionLine, 74, 69, 82, 8},
+    {-1, Static, L"一切保存しません", kVersionLine, 73, 79, 157, 8},
+    {-1, Static, L"ネットワーク通信なし", kVersionLine, 101, 89, 98, 8},
+    {-1, Static, L"計測はこのPCの中だけ", kVersionLine, 101, 99, 101, 8},
+    {-1, Static, L"本ソフトウェアは無保証で提供されます。", kVersionLine, 14, 121, 256, 8},
+    {-1, Static, L"結果は環境により大きく変わります。", kVersionLine, 14, 134, 182, 8},
+};
+
+constexpr DWORD kBoxStyle = 0x80C800C8;  // popup, caption, system menu, modal frame, font, fixed-sys
+
+}  // namespace
+
+const afx::DialogTemplate kDialogs[3] = {
+    {IDD_VELQUOR_DIALOG, 0x94C808C0, 0x00040000, 0, 0, 686, 374, L"Lumorak", L"MS UI Gothic", 9, 0, kMainControls},
+    {IDD_ABOUTBOX, kBoxStyle, 0, 0, 0, 170, 62, L"Velquor について", L"MS UI Gothic", 9, 0, kAboutControls},
+    {IDD_VERSION, kBoxStyle, 0, 0, 0, 277, 174, L"バージョン情報", L"MS Shell Dlg", 8, 400, kVersionControls},
+};
+
+}  // namespace res

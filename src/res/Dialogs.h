@@ -1,0 +1,9 @@
+#pragma once
+
+#include "Resource.h"
+
+#include <iterator>
+
+namespace res {
+extern const afx::DialogTemplate kDialogs[3];
+}

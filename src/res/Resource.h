@@ -1,0 +1,22 @@
+// The program's resources, handed to the platform layer at start-up.
+#pragma once
+
+#include "framework/Resources.h"
+
+namespace res {
+
+inline constexpr UINT IDD_ABOUTBOX = 100;
+inline constexpr UINT IDS_ABOUTBOX = 101;
+inline constexpr UINT IDD_VELQUOR_DIALOG = 102;
+inline constexpr UINT IDR_MAINFRAME = 128;
+inline constexpr UINT IDI_ALTERNATE = 133;
+inline constexpr UINT IDD_VERSION = 130;
+inline constexpr UINT IDM_ABOUTBOX = 0x0010;
+
+/// Every resource of the program file.
+const afx::ResourceSet& ProgramResources();
+
+/// The version block, for `velquor --version`.
+const afx::VersionInfo& ProgramVersion();
+
+}  // namespace res

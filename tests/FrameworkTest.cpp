@@ -1,0 +1,205 @@
+// The platform layer on its own: dispatch through message maps, exceptions
+// stopped where messages are dispatched, data exchange, the template records
+// and dialog units.
+#include "TestUtil.h"
+#include "framework/DialogData.h"
+#include "framework/Driver.h"
+#include "res/Resource.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A dialog on the version box's template whose OK button throws what it is told to.
+class ThrowingDlg : public CDialogEx {
+public:
+    enum class Throw { Nothing, BadAlloc, BadArrayLength, LengthError, Runtime, Integer };
+    ThrowingDlg() : CDialogEx(res::IDD_VERSION) {}
+    const afx::MessageMap* GetMessageMap() const override {
+        static constexpr afx::MessageMapEntry entries[] = {
+            afx::OnBnClicked<&ThrowingDlg::OnOkClicked>(IDOK),
+        };
+        static const afx::MessageMap map{CDialogEx::GetMessageMap(), entries};
+        return &map;
+    }
+    Throw next = Throw::Nothing;
+    int handled = 0;
+
+private:
+    void OnOkClicked() {
+        ++handled;
+        volatile long long negative = -1;
+        switch (next) {
+        case Throw::Nothing: return;
+        case Throw::BadAlloc: throw std::bad_alloc();
+        case Throw::BadArrayLength: {
+            int* p = new int[static_cast<std::size_t>(negative)];
+            delete[] p;
+            return;
+        }
+        case Throw::LengthError: {
+            std::vector<int> v;
+            v.reserve(static_cast<std::size_t>(negative));
+            return;
+        }
+        case Throw::Runtime: throw std::runtime_error("disk on fire");
+        case Throw::Integer: throw 42;
+        }
+    }
+};
+
+TEST(DispatchTest, AnExceptionLeavingAHandlerIsReportedAndTheWindowGoesOn) {
+    struct Case {
+        ThrowingDlg::Throw what;
+        const char* mustMention;
+    };
+    const Case cases[] = {
+        {ThrowingDlg::Throw::BadAlloc, "std::bad_alloc"},
+        {ThrowingDlg::Throw::BadArrayLength, "std::bad_array_new_length"},
+        {ThrowingDlg::Throw::LengthError, "std::length_error"},
+        {ThrowingDlg::Throw::Runtime, "disk on fire"},
+        {ThrowingDlg::Throw::Integer, "unknown"},
+    };
+    ThrowingDlg dlg;
+    afx::DialogDriver drv(dlg);
+    for (const Case& c : cases) {
+        dlg.next = c.what;
+        ASSERT_TRUE(drv.Click(IDOK));
+        const auto boxes = drv.Boxes().Take();
+        ASSERT_EQ(boxes.size(), 1u) << c.mustMention;
+        EXPECT_EQ(boxes[0].type, MB_ICONHAND);
+        EXPECT_NE(Utf8(boxes[0].text).find(c.mustMention), std::string::npos) << Utf8(boxes[0].text);
+        EXPECT_NE(Utf8(boxes[0].text).find("コントロール 1 "), std::string::npos) << Utf8(boxes[0].text);
+        EXPECT_FALSE(dlg.HasEnded());
+    }
+    // The window still takes input: the next click is handled.
+    dlg.next = ThrowingDlg::Throw::Nothing;
+    const int before = dlg.handled;
+    ASSERT_TRUE(drv.Click(IDOK));
+    EXPECT_EQ(dlg.handled, before + 1);
+    EXPECT_TRUE(drv.Boxes().Take().empty());
+}
+
+TEST(DispatchTest, MessagesWithoutAnEntryGetTheBaseClassesDefaults) {
+    CDialog plain(res::IDD_VERSION);
+    afx::DialogDriver drv(plain);
+    // The plain dialog has no map of its own: OK reaches CDialog::OnOK.
+    ASSERT_TRUE(drv.Click(IDOK));
+    EXPECT_TRUE(plain.HasEnded());
+    EXPECT_EQ(plain.ModalResult(), IDOK);
+}
+
+TEST(DispatchTest, DataExchangeAttachesMembersOnceAndWindowsDetachOnDestroy) {
+    class BoundDlg : public CDialogEx {
+    public:
+        BoundDlg() : CDialogEx(res::IDD_VELQUOR_DIALOG) {}
+        void DoDataExchange(CDataExchange* dx) override {
+            ++exchanges;
+            DDX_Control(dx, 1033, count);
+        }
+        CEdit count;
+        int exchanges = 0;
+    };
+    BoundDlg dlg;
+    EXPECT_EQ(dlg.count.Widget(), nullptr);
+    {
+        afx::DialogDriver drv(dlg);
+        ASSERT_NE(dlg.count.Widget(), nullptr);
+        dlg.count.SetWindowTextW(L"77");
+        EXPECT_EQ(drv.Text(1033), CString(L"77"));
+        QWidget* first = dlg.count.Widget();
+        dlg.UpdateData(TRUE);
+        EXPECT_EQ(dlg.count.Widget(), first);
+        EXPECT_EQ(dlg.exchanges, 2);
+        // Text the program sets raises no change notification, so no check runs.
+        EXPECT_TRUE(drv.Boxes().Shown().empty());
+    }
+    EXPECT_EQ(dlg.count.Widget(), nullptr);
+    CString text(L"stale");
+    dlg.count.GetWindowTextW(text);
+    EXPECT_TRUE(text.IsEmpty());
+}
+
+TEST(DispatchTest, AMissingTemplateGivesMinusOneWithoutAMessage) {
+    afx::MessageBoxRecorder boxes;
+    CDialog missing(9999);
+    EXPECT_EQ(missing.DoModal(), -1);
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST(DialogDataTest, DialogInitRecordsOfTheLinksParse) {
+    const auto records = afx::ParseDialogInit(afx::FindDialogInit(res::IDD_VELQUOR_DIALOG));
+    ASSERT_TRUE(records);
+    ASSERT_EQ(records->size(), 3u);
+    for (const auto& r : *records) {
+        EXPECT_EQ(r.message, afx::kInitFrameworkControl);
+        const afx::LinkSettings link = afx::ParseLinkSettings(r.data);
+        EXPECT_TRUE(link.url.empty());
+        EXPECT_FALSE(link.fullTextTooltip);
+    }
+}
+
+TEST(DialogDataTest, TruncatedOrOverlongDialogInitIsRejected) {
+    const std::vector<std::uint8_t> cut = {0x03, 0x04, 0x7C, 0x03, 0x10, 0x00, 0x00, 0x00, 'a', 'b'};
+    EXPECT_FALSE(afx::ParseDialogInit(cut));
+    const std::vector<std::uint8_t> noEnd = {0x03, 0x04, 0x7C, 0x03, 0x01, 0x00, 0x00, 0x00, 'a'};
+    EXPECT_FALSE(afx::ParseDialogInit(noEnd));
+    const std::vector<std::uint8_t> empty = {0x00, 0x00};
+    ASSERT_TRUE(afx::ParseDialogInit(empty));
+    EXPECT_TRUE(afx::ParseDialogInit(empty)->empty());
+    const auto link = afx::ParseLinkSettings(
+        "<MFCLink_Url>https://example.org/</MFCLink_Url><MFCLink_UrlPrefix>x</MFCLink_UrlPrefix>"
+        "<MFCLink_FullTextTooltip>TRUE</MFCLink_FullTextTooltip>");
+    EXPECT_EQ(link.url, "https://example.org/");
+    EXPECT_EQ(link.urlPrefix, "x");
+    EXPECT_TRUE(link.fullTextTooltip);
+}
+
+TEST(DialogDataTest, DynamicLayoutMovesOnlyThePromotionalBlockDown) {
+    const auto layout = afx::ParseDynamicLayout(afx::FindDialogLayout(res::IDD_VELQUOR_DIALOG));
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->size(), 63u);
+    std::vector<int> moved;
+    for (std::size_t i = 0; i < layout->size(); ++i) {
+        const auto& r = (*layout)[i];
+        EXPECT_EQ(r.moveX + r.sizeX + r.sizeY, 0);
+        if (r.moveY) moved.push_back(static_cast<int>(i + 1));
+    }
+    EXPECT_EQ(moved, (std::vector<int>{32, 33, 35, 36}));
+    const auto version = afx::ParseDynamicLayout(afx::FindDialogLayout(res::IDD_VERSION));
+    ASSERT_TRUE(version);
+    EXPECT_TRUE(version->empty());
+    EXPECT_FALSE(afx::ParseDynamicLayout(std::vector<std::uint8_t>{1, 0}));
+    EXPECT_FALSE(afx::ParseDynamicLayout(std::vector<std::uint8_t>{0, 0, 1, 0}));
+    EXPECT_FALSE(afx::ParseDynamicLayout(std::vector<std::uint8_t>{0, 0, 101, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
+    CDialog main(res::IDD_VELQUOR_DIALOG);
+    afx::DialogDriver drv(main);
+    // Dialog units scale with the font: one horizontal unit is a quarter of
+    // the average Latin letter, one vertical unit an eighth of the font height.
+    const afx::PixelRect client = drv.ClientSize();
+    const afx::PixelRect quit = drv.Geometry(1);
+    ASSERT_GT(client.width, 0);
+    EXPECT_NEAR(static_cast<double>(quit.x) / client.width, 629.0 / 686, 0.01);
+    EXPECT_NEAR(static_cast<double>(quit.y) / client.height, 353.0 / 374, 0.01);
+    // Field 1009 stands two units lower than its button.
+    EXPECT_GT(drv.Geometry(1009).y, drv.Geometry(1008).y);
+    EXPECT_EQ(drv.Geometry(1005).y, drv.Geometry(1004).y);
+    // Every control lies inside the window.
+    for (int id = 1000; id <= 1056; ++id) {
+        if (!drv.Exists(id)) continue;
+        const afx::PixelRect r = drv.Geometry(id);
+        EXPECT_LE(r.x + r.width, client.width) << id;
+        EXPECT_LE(r.y + r.height, client.height) << id;
+    }
+    EXPECT_NE(drv.FontFamily().find("Gothic"), std::string::npos) << drv.FontFamily();
+}
+
+}  // namespace

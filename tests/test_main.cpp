@@ -1,0 +1,13 @@
+// Runs every test with one QApplication on Qt's offscreen platform and the
+// program's own resources.
+#include "framework/Driver.h"
+#include "res/Resource.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    afx::TestApplication app(argc, argv);
+    afx::SetResources(res::ProgramResources());
+    return RUN_ALL_TESTS();
+}
