@@ -2,6 +2,8 @@
 #include "framework/WinApp.h"
 #include "res/Resource.h"
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +38,25 @@ bool HaveDisplay() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
+// The fixed local arrays live on the GUI thread's stack: 400,000 bytes of
+// int, and 800,000 bytes of CString in the largest handler. Make sure the
+// main thread may grow its stack far enough, or refuse to start.
+constexpr rlim_t kStackNeeded = 4u << 20;
+
+bool EnsureStack() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_STACK, &limit) != 0) return true;
+    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kStackNeeded) return true;
+    if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= kStackNeeded) {
+        limit.rlim_cur = kStackNeeded;
+        if (setrlimit(RLIMIT_STACK, &limit) == 0) return true;
+    }
+    std::fprintf(stderr, "velquor: the stack limit is %llu KiB; the fixed-size arrays need %llu KiB (raise it with ulimit -s)\n",
+                 static_cast<unsigned long long>(limit.rlim_cur / 1024),
+                 static_cast<unsigned long long>(kStackNeeded / 1024));
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,6 +76,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velquor: no display: set DISPLAY (X11) or WAYLAND_DISPLAY to start the window\n");
         return 1;
     }
+    if (!EnsureStack()) return 1;
     afx::SetResources(res::ProgramResources());
     return afx::WinMain(argc, argv);
 }

@@ -40,8 +40,9 @@ QRect MapDialogRect(const DialogBaseUnits& units, int x, int y, int cx, int cy);
 
 /// The font a template names, resolved to an installed face.
 QFont TemplateFont(const wchar_t* face, int pointSize, int weight);
-/// The family used for "MS UI Gothic" and "MS Shell Dlg".
-QString JapaneseGothicFamily();
+/// The installed Japanese gothics that stand in for "MS UI Gothic" and
+/// "MS Shell Dlg", in order of preference.
+QStringList JapaneseGothicFamilies();
 
 QString ToQString(const wchar_t* text);
 CString FromQString(const QString& text);
@@ -126,6 +127,7 @@ private:
     bool m_hasSystemMenu = false;
     QMenu* m_openMenu = nullptr;
     QPaintEvent* m_paintEvent = nullptr;
+    bool m_painted = false;
 };
 
 /// The dialog window a CWnd's widget belongs to (itself or its parent), or nullptr.
