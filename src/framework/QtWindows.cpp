@@ -233,6 +233,11 @@ DialogWindow::DialogWindow(CDialog& owner, const DialogTemplate& tmpl, QWidget* 
 }
 
 DialogWindow::~DialogWindow() {
+    // An open menu goes first, while this window is still whole.
+    if (m_openMenu) {
+        m_openMenu->disconnect(this);
+        delete m_openMenu;
+    }
     for (auto& [id, wrapper] : m_wrappers) wrapper->Detach();
 }
 
@@ -396,9 +401,6 @@ QMenu* DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
             m_owner.CallWindowProc(WM_SYSCOMMAND, id, 0);
         });
     }
-    connect(menu, &QObject::destroyed, this, [this, menu] {
-        if (m_openMenu == menu) m_openMenu = nullptr;
-    });
     connect(menu, &QMenu::aboutToHide, this, [this, menu] {
         if (m_openMenu == menu) m_openMenu = nullptr;
     });

@@ -9,7 +9,9 @@
 #include <QDialog>
 #include <QIcon>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <functional>
@@ -18,7 +20,6 @@
 #include <vector>
 
 class CDialog;
-class QMenu;
 
 /// An icon resource with every image it holds.
 class CIconImage {
@@ -94,7 +95,7 @@ public:
     bool HasSystemMenu() const { return m_hasSystemMenu; }
     /// Opens the system menu at a global position; returns the open popup.
     QMenu* ShowSystemMenu(const QPoint& globalPos);
-    QMenu* OpenSystemMenu() const { return m_openMenu; }
+    QMenu* OpenSystemMenu() const { return m_openMenu.data(); }
 
     /// Focus to the first visible, enabled tab stop.
     void FocusFirstTabStop();
@@ -125,7 +126,7 @@ private:
     QSize m_templateSize;
     CMenu m_systemMenu;
     bool m_hasSystemMenu = false;
-    QMenu* m_openMenu = nullptr;
+    QPointer<QMenu> m_openMenu;
     QPaintEvent* m_paintEvent = nullptr;
     bool m_painted = false;
 };
