@@ -248,6 +248,11 @@ LRESULT CWnd::CallWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         AfxMessageBox(DescribeFailure(message, wParam, "std::length_error", e.what(),
                                       L"要素数がコンテナの上限を超えています。"),
                       MB_ICONHAND);
+    } catch (const std::invalid_argument& e) {
+        // Input a handler refuses, such as a count it cannot use.
+        AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
+                                      L"処理回数が正しくありません。"),
+                      MB_ICONHAND);
     } catch (const std::exception& e) {
         AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
                                       L"処理中にエラーが発生しました。"),
