@@ -1,69 +1,18 @@
 // The program file itself: it starts, shows its window and ends the normal
 // way, leaves no file behind, and explains itself without a display.
+#include "ProgramRunner.h"
+
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    int exitCode = -1;
-    std::string errors;
-};
-
-// Runs the program with exactly this environment; kills it after the timeout.
-Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch) {
-    const fs::path errFile = scratch / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv{const_cast<char*>(VELQUOR_EXE)};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    pid_t pid = 0;
-    Outcome outcome;
-    if (posix_spawn(&pid, VELQUOR_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) return outcome;
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(errFile);
-    std::stringstream text;
-    text << in.rdbuf();
-    outcome.errors = text.str();
-    fs::remove(errFile);
-    return outcome;
-}
 
 std::vector<std::string> Entries(const fs::path& dir) {
     std::vector<std::string> found;

@@ -9,20 +9,34 @@
 #include <QMouseEvent>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 
 namespace afx {
 
 // ---------------------------------------------------------------- application
 
-TestApplication::TestApplication(int& argc, char** argv) {
+namespace {
+QtMessageHandler g_previousHandler = nullptr;
+
+void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("This plugin does not support"))) return;
+    if (g_previousHandler) g_previousHandler(type, context, message);
+    else std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+}  // namespace
+
+OffscreenApplication::OffscreenApplication(int& argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     m_app = std::make_unique<QApplication>(argc, argv);
+    // The offscreen platform warns about what it cannot do (raise a window,
+    // grab the keyboard); nothing here needs either.
+    g_previousHandler = qInstallMessageHandler(QuietOffscreenWarnings);
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
 }
 
-TestApplication::~TestApplication() = default;
+OffscreenApplication::~OffscreenApplication() = default;
 
 // ---------------------------------------------------------------- message boxes
 

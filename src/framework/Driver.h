@@ -15,12 +15,12 @@ class QApplication;
 namespace afx {
 
 /// A Qt application on the offscreen platform, with numbers formatted the C way.
-class TestApplication {
+class OffscreenApplication {
 public:
-    TestApplication(int& argc, char** argv);
-    ~TestApplication();
-    TestApplication(const TestApplication&) = delete;
-    TestApplication& operator=(const TestApplication&) = delete;
+    OffscreenApplication(int& argc, char** argv);
+    ~OffscreenApplication();
+    OffscreenApplication(const OffscreenApplication&) = delete;
+    OffscreenApplication& operator=(const OffscreenApplication&) = delete;
 
 private:
     std::unique_ptr<QApplication> m_app;

@@ -1,0 +1,132 @@
+#include "Batch.h"
+
+#include "Buttons.h"
+#include "Options.h"
+#include "Report.h"
+#include "Runner.h"
+#include "SystemInfo.h"
+#include "framework/Chart.h"
+#include "framework/Driver.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace batch {
+namespace {
+
+// Writes the whole file under a temporary name beside it, then renames it
+// into place: a report is written whole or not at all.
+template <class Write>
+bool WriteWhole(const std::string& path, Write write) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    // (Built with append: g++ 12 misreads "." + name + suffix under -O3.)
+    std::string hidden(".");
+    hidden.append(target.filename().string()).append(".XXXXXX");
+    std::string pattern = (dir / hidden).string();
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) return false;
+    close(fd);
+    if (!write(pattern)) {
+        std::remove(pattern.c_str());
+        return false;
+    }
+    std::error_code ec;
+    fs::permissions(pattern, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
+                    fs::perm_options::replace, ec);
+    fs::rename(pattern, target, ec);
+    if (ec) std::remove(pattern.c_str());
+    return !ec;
+}
+
+afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
+    afx::BarChart chart;
+    const std::vector<ButtonResult> results = GroupByButton(run);
+    const std::size_t clicks = results.empty() ? 0 : results.front().clicks.size();
+    chart.title = L"Lumorak: 配列を1回埋める時間 (中央値、ひげは最小〜最大)";
+    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回、" +
+                     std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
+                     std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
+    chart.axisLabel = L"ミリ秒 (対数目盛)";
+    for (const ButtonResult& r : results) {
+        const ButtonInfo* b = FindButton(r.buttonId);
+        const Summary& s = r.elapsedMilliseconds;
+        chart.bars.push_back({std::to_wstring(r.buttonId) + L" " + (b ? b->Title() : std::wstring()), s.median,
+                              s.min, s.max});
+    }
+    return chart;
+}
+
+}  // namespace
+
+int ListMain() {
+    for (const ButtonInfo& b : Buttons()) {
+        std::printf("%d\t%s\t%s%s\n", b.id, Utf8(b.Title()).c_str(), b.readsCount ? "reads the count field" : "fixed 100000 elements",
+                    b.hidden ? "\thidden" : "");
+    }
+    return 0;
+}
+
+int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
+    auto parsed = ParseOptions(args);
+    if (auto* error = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "velquor: %s\n", error->c_str());
+        return 2;
+    }
+    const Options options = std::get<Options>(parsed);
+
+    // The real dialog, on Qt's offscreen platform: no window, no display needed.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    afx::OffscreenApplication application(argc, argv);
+    const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
+
+    const bool showProgress = isatty(STDERR_FILENO) != 0;
+    const BatchRun run = RunButtons(options, [&](std::size_t index, int id, int repetition) {
+        if (!showProgress) return;
+        const ButtonInfo* b = FindButton(id);
+        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %d %s: click %d/%d", index + 1, options.buttons.size(), id,
+                     b ? Utf8(b->Title()).c_str() : "", repetition + 1, options.repetitions);
+        std::fflush(stderr);
+    });
+    if (showProgress) std::fprintf(stderr, "\r\x1b[K");
+    for (const std::wstring& warning : run.warnings) std::fprintf(stderr, "velquor: %s\n", Utf8(warning).c_str());
+
+    std::ostringstream report;
+    switch (options.format) {
+    case Format::Table: WriteTable(report, run, system); break;
+    case Format::Csv: WriteCsv(report, run); break;
+    case Format::Json: WriteJson(report, run, system); break;
+    }
+    int status = 0;
+    if (options.output.empty()) {
+        std::cout << report.str() << std::flush;
+    } else if (!WriteWhole(options.output, [&](const std::string& tmp) {
+                   std::ofstream file(tmp, std::ios::binary);
+                   file << report.str();
+                   return static_cast<bool>(file.flush());
+               })) {
+        std::fprintf(stderr, "velquor: could not write %s\n", options.output.c_str());
+        status = 2;
+    }
+    if (!options.plot.empty()) {
+        const afx::BarChart chart = MakeChart(run, system);
+        if (!WriteWhole(options.plot, [&](const std::string& tmp) { return afx::SaveBarChartPng(chart, tmp); })) {
+            std::fprintf(stderr, "velquor: could not draw the chart into %s\n", options.plot.c_str());
+            status = 2;
+        }
+    }
+    if (status) return status;
+    for (const Click& c : run.clicks) {
+        if (!c.error.empty()) return 1;
+    }
+    return 0;
+}
+
+}  // namespace batch

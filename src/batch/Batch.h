@@ -1,0 +1,16 @@
+// The batch mode: runs buttons of the real main dialog without a window and
+// reports statistics, and the list of buttons.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace batch {
+
+/// velquor --batch ARGS: 0 when every run succeeded, 1 when one failed, 2 for bad arguments.
+int BatchMain(int& argc, char** argv, const std::vector<std::string>& args);
+
+/// velquor --list: one line per button.
+int ListMain();
+
+}  // namespace batch

@@ -1,0 +1,105 @@
+#include "Options.h"
+
+#include "Buttons.h"
+#include "framework/AfxString.h"
+
+#include <unistd.h>
+
+#include <charconv>
+#include <filesystem>
+#include <sstream>
+
+namespace batch {
+namespace {
+
+std::string ValidIds() {
+    std::ostringstream out;
+    for (const ButtonInfo& b : Buttons()) out << (out.tellp() > 0 ? ", " : "") << b.id;
+    return out.str();
+}
+
+std::optional<int> ParseInt(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
+    return value;
+}
+
+std::variant<std::vector<int>, std::string> ParseButtons(const std::string& list) {
+    std::vector<int> ids;
+    if (list == "all") {
+        for (const ButtonInfo& b : Buttons()) ids.push_back(b.id);
+        return ids;
+    }
+    std::stringstream in(list);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        const std::optional<int> id = ParseInt(item);
+        if (!id || !FindButton(*id)) {
+            return "unknown button id '" + item + "'; valid ids: " + ValidIds() + ", or all";
+        }
+        ids.push_back(*id);
+    }
+    if (ids.empty()) return "--buttons needs at least one id; valid ids: " + ValidIds() + ", or all";
+    return ids;
+}
+
+}  // namespace
+
+std::string CheckWritable(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path p(path);
+    if (fs::is_directory(p, ec)) return path + " is a directory";
+    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    if (!fs::is_directory(dir, ec)) return "folder " + dir.string() + " does not exist";
+    if (::access(dir.c_str(), W_OK) != 0) return "folder " + dir.string() + " is not writable";
+    if (fs::exists(p, ec) && ::access(p.c_str(), W_OK) != 0) return path + " is not writable";
+    return {};
+}
+
+std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
+    Options options;
+    for (const ButtonInfo& b : Buttons()) {
+        if (!b.hidden) options.buttons.push_back(b.id);
+    }
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) return std::nullopt;
+            return args[++i];
+        };
+        const bool known = arg == "--buttons" || arg == "--count" || arg == "--repetitions" || arg == "--format" ||
+                           arg == "--output" || arg == "--plot";
+        if (!known) return "unknown option '" + arg + "' (try --help)";
+        const std::optional<std::string> v = value();
+        if (!v) return arg + " needs a value";
+        if (arg == "--buttons") {
+            auto parsed = ParseButtons(*v);
+            if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+            options.buttons = std::get<std::vector<int>>(parsed);
+        } else if (arg == "--count") {
+            options.countText = std::wstring(CString(v->c_str()).GetString());
+        } else if (arg == "--repetitions") {
+            const std::optional<int> n = ParseInt(*v);
+            if (!n || *n < 1 || *n > kMaxRepetitions) {
+                return "--repetitions must be a whole number from 1 to " + std::to_string(kMaxRepetitions) + ", not '" +
+                       *v + "'";
+            }
+            options.repetitions = *n;
+        } else if (arg == "--format") {
+            if (*v == "table") options.format = Format::Table;
+            else if (*v == "csv") options.format = Format::Csv;
+            else if (*v == "json") options.format = Format::Json;
+            else return "unknown format '" + *v + "'; use table, csv or json";
+        } else if (arg == "--output" || arg == "--plot") {
+            if (v->empty()) return arg + " needs a file name";
+            if (const std::string why = CheckWritable(*v); !why.empty()) return "cannot write " + arg.substr(2) + ": " + why;
+            (arg == "--output" ? options.output : options.plot) = *v;
+        }
+    }
+    return options;
+}
+
+}  // namespace batch

@@ -1,0 +1,100 @@
+#include "Chart.h"
+
+#include "QtWindows.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace afx {
+
+bool SaveBarChartPng(const BarChart& chart, const std::string& path) {
+    double lowest = 0, highest = 0;
+    for (const ChartBar& b : chart.bars) {
+        if (b.value <= 0 || b.low <= 0) continue;
+        lowest = lowest == 0 ? b.low : std::min(lowest, b.low);
+        highest = std::max({highest, b.high, b.value});
+    }
+    if (lowest <= 0 || highest <= 0) return false;
+    // Whole decades around the data.
+    const int firstDecade = static_cast<int>(std::floor(std::log10(lowest)));
+    const int lastDecade = std::max(firstDecade + 1, static_cast<int>(std::ceil(std::log10(highest))));
+
+    QFont font = TemplateFont(L"MS UI Gothic", 10, 0);
+    QFont titleFont = TemplateFont(L"MS UI Gothic", 13, 700);
+    const QFontMetrics metrics(font);
+    int labelWidth = 0;
+    for (const ChartBar& b : chart.bars) labelWidth = std::max(labelWidth, metrics.horizontalAdvance(QString::fromStdWString(b.label)));
+
+    const int rowHeight = metrics.height() + 10;
+    const int left = labelWidth + 24, right = 40, top = 78, bottom = 56;
+    const int plotWidth = 720;
+    const int width = left + plotWidth + right;
+    const int height = top + rowHeight * static_cast<int>(chart.bars.size()) + bottom;
+
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    auto xOf = [&](double v) {
+        const double t = (std::log10(std::max(v, lowest / 10)) - firstDecade) / (lastDecade - firstDecade);
+        return left + static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * plotWidth));
+    };
+
+    p.setFont(titleFont);
+    p.setPen(Qt::black);
+    p.drawText(QRect(0, 8, width, 28), Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdWString(chart.title));
+    p.setFont(font);
+    p.setPen(QColor(60, 60, 60));
+    p.drawText(QRect(0, 38, width, 24), Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdWString(chart.subtitle));
+
+    // Decade grid with labels.
+    const int plotBottom = top + rowHeight * static_cast<int>(chart.bars.size());
+    for (int d = firstDecade; d <= lastDecade; ++d) {
+        const int x = xOf(std::pow(10.0, d));
+        p.setPen(QPen(QColor(200, 200, 200), 1));
+        p.drawLine(x, top - 4, x, plotBottom);
+        p.setPen(QColor(60, 60, 60));
+        const double value = std::pow(10.0, d);
+        const QString text = d >= 0 ? QString::number(value, 'f', 0) : QString::number(value, 'f', -d);
+        p.drawText(QRect(x - 50, plotBottom + 4, 100, metrics.height()), Qt::AlignHCenter, text);
+        for (int k = 2; k < 10 && d < lastDecade; ++k) {
+            const int xm = xOf(k * value);
+            p.setPen(QPen(QColor(235, 235, 235), 1));
+            p.drawLine(xm, top - 4, xm, plotBottom);
+        }
+    }
+    p.setPen(QColor(60, 60, 60));
+    p.drawText(QRect(left, plotBottom + 4 + metrics.height(), plotWidth, metrics.height() + 4), Qt::AlignHCenter,
+               QString::fromStdWString(chart.axisLabel));
+
+    int y = top;
+    for (const ChartBar& b : chart.bars) {
+        p.setPen(Qt::black);
+        p.drawText(QRect(8, y, labelWidth, rowHeight), Qt::AlignRight | Qt::AlignVCenter, QString::fromStdWString(b.label));
+        if (b.value > 0) {
+            const int barTop = y + 4, barHeight = rowHeight - 8;
+            p.fillRect(QRect(left, barTop, std::max(1, xOf(b.value) - left), barHeight), QColor(70, 130, 180));
+            const int mid = barTop + barHeight / 2;
+            p.setPen(QPen(QColor(20, 20, 20), 1.5));
+            const int xl = xOf(b.low), xh = xOf(b.high);
+            p.drawLine(xl, mid, xh, mid);
+            p.drawLine(xl, mid - 4, xl, mid + 4);
+            p.drawLine(xh, mid - 4, xh, mid + 4);
+        } else {
+            p.setPen(QColor(160, 0, 0));
+            p.drawText(QRect(left + 4, y, plotWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("—"));
+        }
+        y += rowHeight;
+    }
+    p.setPen(QColor(120, 120, 120));
+    p.drawRect(left, top - 4, plotWidth, plotBottom - top + 4);
+    p.end();
+    return image.save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace afx

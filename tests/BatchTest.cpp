@@ -1,0 +1,233 @@
+// The batch mode: its command line, the runs it drives through the real
+// dialog, and the reports and chart it writes.
+#include "ProgramRunner.h"
+#include "TestUtil.h"
+#include "batch/Options.h"
+#include "batch/Report.h"
+#include "batch/Runner.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ErrorOf(const std::vector<std::string>& args) {
+    auto parsed = batch::ParseOptions(args);
+    const auto* error = std::get_if<std::string>(&parsed);
+    return error ? *error : std::string();
+}
+
+TEST(BatchOptionsTest, DefaultsAreTheVisibleButtonsElevenClicksAndATable) {
+    auto parsed = batch::ParseOptions({});
+    ASSERT_TRUE(std::holds_alternative<batch::Options>(parsed));
+    const batch::Options& o = std::get<batch::Options>(parsed);
+    EXPECT_EQ(o.buttons.size(), 20u);
+    EXPECT_EQ(std::count(o.buttons.begin(), o.buttons.end(), 1053), 0);
+    EXPECT_EQ(o.repetitions, 11);
+    EXPECT_EQ(o.format, batch::Format::Table);
+    EXPECT_FALSE(o.countText);
+    auto all = batch::ParseOptions({"--buttons", "all", "--count", "12abc", "--format", "json"});
+    ASSERT_TRUE(std::holds_alternative<batch::Options>(all));
+    EXPECT_EQ(std::get<batch::Options>(all).buttons.size(), 22u);
+    EXPECT_EQ(*std::get<batch::Options>(all).countText, L"12abc");
+}
+
+TEST(BatchOptionsTest, BadArgumentsSayWhatIsWrong) {
+    EXPECT_NE(ErrorOf({"--buttons", "1000,1001"}).find("valid ids: 1000, 1002"), std::string::npos)
+        << ErrorOf({"--buttons", "1000,1001"});
+    EXPECT_NE(ErrorOf({"--buttons", ""}).find("at least one"), std::string::npos);
+    for (const char* n : {"0", "10001", "abc", "5x", "-1"}) {
+        EXPECT_NE(ErrorOf({"--repetitions", n}).find("1 to 10000"), std::string::npos) << n;
+    }
+    EXPECT_TRUE(ErrorOf({"--repetitions", "10000"}).empty());
+    EXPECT_NE(ErrorOf({"--format", "xml"}).find("table, csv or json"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--output", "/nonexistent-folder/report.txt"}).find("does not exist"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--plot", "/tmp"}).find("is a directory"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--count"}).find("needs a value"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--frobnicate"}).find("unknown option"), std::string::npos);
+}
+
+batch::BatchRun RunBatch(std::vector<int> buttons, const wchar_t* count, int repetitions) {
+    batch::Options options;
+    options.buttons = std::move(buttons);
+    if (count) options.countText = count;
+    options.repetitions = repetitions;
+    return batch::RunButtons(options, {});
+}
+
+QJsonObject ParseJson(const batch::BatchRun& run) {
+    std::ostringstream out;
+    batch::WriteJson(out, run, batch::ReadSystemInfo(nullptr));
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString() << "\n" << out.str();
+    return doc.object();
+}
+
+// The iteration entries of one button.
+std::vector<QJsonObject> Clicks(const QJsonObject& report, int button) {
+    std::vector<QJsonObject> clicks;
+    for (const QJsonValue& v : report["benchmarks"].toArray()) {
+        const QJsonObject b = v.toObject();
+        if (b["run_type"].toString() == "iteration" && b["button"].toInt() == button) clicks.push_back(b);
+    }
+    return clicks;
+}
+
+TEST(BatchRunTest, JsonCarriesEveryClickAggregatesAndTheSinksTheKernelsStored) {
+    const batch::BatchRun run = RunBatch({1000, 1012, 1041, 1053, 1030}, L"3", 2);
+    EXPECT_EQ(run.countText, L"3");
+    EXPECT_TRUE(run.warnings.empty());
+    const QJsonObject report = ParseJson(run);
+    const QJsonObject context = report["context"].toObject();
+    for (const char* key : {"date", "host_name", "executable", "library_build_type"}) {
+        EXPECT_FALSE(context[key].toString().isEmpty()) << key;
+    }
+    EXPECT_GT(context["num_cpus"].toInt(), 0);
+    EXPECT_EQ(context["count_text"].toString(), QStringLiteral("3"));
+
+    const struct {
+        int button;
+        int count;
+        const char* sink;  // nullptr: no sink
+    } expected[] = {{1000, 3, "2"}, {1012, 100000, "99999"}, {1041, 3, nullptr}, {1053, 3, "2"}, {1030, 3, "2"}};
+    for (const auto& e : expected) {
+        const std::vector<QJsonObject> clicks = Clicks(report, e.button);
+        ASSERT_EQ(clicks.size(), 2u) << e.button;
+        for (int r = 0; r < 2; ++r) {
+            const QJsonObject& c = clicks[static_cast<std::size_t>(r)];
+            EXPECT_EQ(c["repetition_index"].toInt(), r);
+            EXPECT_EQ(c["iterations"].toInt(), 1);
+            EXPECT_EQ(c["time_unit"].toString(), QStringLiteral("ns"));
+            EXPECT_GE(c["real_time"].toDouble(), 0.0);
+            EXPECT_EQ(c["count"].toInt(), e.count) << e.button;
+            EXPECT_TRUE(c["error"].isNull());
+            EXPECT_TRUE(c["result_text"].toString().endsWith(QStringLiteral("ms")));
+            EXPECT_TRUE(c.contains("page_faults"));
+            if (e.sink) EXPECT_EQ(c["sink"].toString().toStdString(), e.sink) << e.button;
+            else EXPECT_TRUE(c["sink"].isNull()) << e.button;
+        }
+        int aggregates = 0;
+        for (const QJsonValue& v : report["benchmarks"].toArray()) {
+            const QJsonObject b = v.toObject();
+            if (b["run_type"].toString() == "aggregate" && b["button"].toInt() == e.button) {
+                ++aggregates;
+                EXPECT_EQ(b["name"].toString(), clicks[0]["name"].toString() + "_" + b["aggregate_name"].toString());
+            }
+        }
+        EXPECT_EQ(aggregates, 6) << e.button;
+    }
+}
+
+TEST(BatchRunTest, AFailedRunCarriesItsErrorAndTheOthersStillRun) {
+    const batch::BatchRun run = RunBatch({1000, 1012}, L"-5", 1);
+    const QJsonObject report = ParseJson(run);
+    const std::vector<QJsonObject> failed = Clicks(report, 1000);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_FALSE(failed[0]["error"].toString().isEmpty());
+    EXPECT_TRUE(failed[0]["error_occurred"].toBool());
+    EXPECT_TRUE(failed[0]["count"].isNull());
+    EXPECT_TRUE(failed[0]["sink"].isNull());
+    const std::vector<QJsonObject> fixed = Clicks(report, 1012);
+    ASSERT_EQ(fixed.size(), 1u);
+    EXPECT_TRUE(fixed[0]["error"].isNull());
+    EXPECT_EQ(fixed[0]["sink"].toString(), QStringLiteral("99999"));
+}
+
+TEST(BatchRunTest, TheCountCheckAppliesToThePastedText) {
+    const batch::BatchRun run = RunBatch({1000}, L"100001", 1);
+    EXPECT_EQ(run.countText, L"100000");
+    ASSERT_EQ(run.warnings.size(), 1u);
+    EXPECT_NE(run.warnings[0].find(L"100000に書き換えました"), std::wstring::npos);
+    ASSERT_TRUE(run.clicks[0].record);
+    EXPECT_EQ(run.clicks[0].record->elementCount, 100000);
+}
+
+TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
+    const batch::BatchRun run = RunBatch({1004, 1055}, L"7", 3);
+    std::ostringstream out;
+    batch::WriteCsv(out, run);
+    std::istringstream in(out.str());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error");
+    EXPECT_EQ(lines[1].rfind("1004,", 0), 0u);
+    EXPECT_EQ(lines[6].rfind("1055,", 0), 0u);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 8) << lines[i];
+    }
+}
+
+class BatchProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/velquor-batch-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+    }
+    void TearDown() override { fs::remove_all(root); }
+    Outcome Batch(std::vector<std::string> args) {
+        args.insert(args.begin(), "--batch");
+        std::vector<std::string> env{"HOME=" + root.string(), "XDG_RUNTIME_DIR=" + root.string(), "PATH=/usr/bin:/bin"};
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+            if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+        }
+        return RunProgram(args, env, root);
+    }
+    fs::path root;
+};
+
+TEST_F(BatchProgramTest, ExitCodesAndTheCountWarningOnStandardError) {
+    const Outcome bad = Batch({"--repetitions", "0"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.errors.find("1 to 10000"), std::string::npos);
+    const Outcome badOutput = Batch({"--output", (root / "missing" / "r.json").string()});
+    EXPECT_EQ(badOutput.exitCode, 2);
+    EXPECT_NE(badOutput.errors.find("does not exist"), std::string::npos);
+
+    const Outcome clamped = Batch({"--count", "100001", "--buttons", "1041", "--repetitions", "1"});
+    EXPECT_EQ(clamped.exitCode, 0) << clamped.errors;
+    EXPECT_NE(clamped.errors.find("最大値を超えました。"), std::string::npos) << clamped.errors;
+    EXPECT_NE(clamped.output.find("100000"), std::string::npos);
+
+    const Outcome failed = Batch({"--count", "-5", "--buttons", "1000,1012", "--repetitions", "1"});
+    EXPECT_EQ(failed.exitCode, 1) << failed.errors;
+    EXPECT_NE(failed.output.find("1012"), std::string::npos);
+}
+
+TEST_F(BatchProgramTest, WritesTheReportFileAndAPngChart) {
+    const fs::path report = root / "report.json";
+    const fs::path chart = root / "chart.png";
+    const Outcome outcome = Batch({"--buttons", "1000,1008,1016", "--count", "500", "--repetitions", "3", "--format",
+                                   "json", "--output", report.string(), "--plot", chart.string()});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.errors;
+    EXPECT_TRUE(outcome.output.empty());
+    std::ifstream in(report);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_FALSE(QJsonDocument::fromJson(QByteArray::fromStdString(text.str())).isNull());
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(chart.string()), "PNG"));
+    EXPECT_GE(image.width(), 600);
+    EXPECT_GE(image.height(), 150);
+    // Nothing but the two files: no temporary file is left behind.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(root)) files += entry.path().filename().string()[0] == '.';
+    EXPECT_EQ(files, 0);
+}
+
+}  // namespace
