@@ -74,32 +74,14 @@ QRect MapDialogRect(const DialogBaseUnits& units, int x, int y, int cx, int cy) 
 
 // ---------------------------------------------------------------- edit control
 
-EditControl::EditControl(DWORD style, QWidget* parent) : QPlainTextEdit(parent), m_style(style) {
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTabChangesFocus(true);
+EditControl::EditControl(DWORD style, QWidget* parent) : QLineEdit(parent), m_style(style) {
     setReadOnly((style & ES_READONLY) != 0);
-    setFrameShape((style & WS_BORDER) ? QFrame::Box : QFrame::NoFrame);
-    setContextMenuPolicy(Qt::DefaultContextMenu);
-    document()->setDocumentMargin(1);
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_settingText && onUserChange) onUserChange();
+    setFrame((style & WS_BORDER) != 0);
+    // textEdited comes for what the user does (typing, deleting, cutting,
+    // pasting, undo), never for setText.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (onUserChange) onUserChange();
     });
-}
-
-void EditControl::SetTextSilently(const QString& text) {
-    m_settingText = true;
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    setPlainText(plain);
-    m_settingText = false;
-}
-
-QString EditControl::WindowText() const {
-    QString text = toPlainText();
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return text;
 }
 
 void EditControl::keyPressEvent(QKeyEvent* event) {
@@ -110,12 +92,12 @@ void EditControl::keyPressEvent(QKeyEvent* event) {
             event->ignore();
             return;
         }
+        event->accept();
         if ((m_style & ES_NUMBER) || isReadOnly()) {
             QApplication::beep();
-            event->accept();
             return;
         }
-        QPlainTextEdit::keyPressEvent(event);
+        insert(QStringLiteral("\r\n"));  // raises textEdited like any edit
         return;
     }
     const bool command = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
@@ -132,26 +114,43 @@ void EditControl::keyPressEvent(QKeyEvent* event) {
             }
         }
         if ((m_style & ES_LOWERCASE) && typed != typed.toLower()) {
-            insertPlainText(typed.toLower());
+            insert(typed.toLower());
             event->accept();
             return;
         }
     }
-    QPlainTextEdit::keyPressEvent(event);
+    QLineEdit::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- link control
 
-LinkControl::LinkControl(const QString& text, QWidget* parent) : QPushButton(text, parent) {
-    setFlat(true);
+LinkControl::LinkControl(const QString& text, QWidget* parent) : QAbstractButton(parent) {
+    setText(text);
     setCursor(Qt::PointingHandCursor);
-    setStyleSheet(QStringLiteral(
-        "QPushButton { color: #0645ad; text-decoration: underline; text-align: left; border: none; padding: 0px; }"
-        "QPushButton:focus { outline: 1px dotted #0645ad; }"));
-    connect(this, &QPushButton::clicked, this, [this] {
+    connect(this, &QAbstractButton::clicked, this, [this] {
         const QString address = Address();
         if (!address.isEmpty()) QDesktopServices::openUrl(QUrl(address));
     });
+}
+
+void LinkControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    painter.setFont(underlined);
+    painter.setPen(palette().color(QPalette::Link));
+    const QRect text = rect().adjusted(1, 0, -1, 0);
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, this->text());
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Link), 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void GrayFrame::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void LinkControl::Apply(const LinkSettings& settings) {
@@ -189,9 +188,7 @@ void ReportFirstPaint(QWidget* window) {
 QWidget* MakeStatic(const ControlTemplate& c, QWidget* parent) {
     const DWORD type = c.style & SS_TYPEMASK;
     if (type == SS_GRAYFRAME) {
-        auto* frame = new QFrame(parent);
-        frame->setStyleSheet(QStringLiteral("QFrame { border: 1px solid #808080; background: transparent; }"));
-        return frame;
+        return new GrayFrame(parent);
     }
     auto* label = new QLabel(parent);
     if (type == SS_ICON) {
@@ -326,7 +323,7 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& c, const QFont& font) 
     case ControlClass::Edit: {
         auto* edit = new EditControl(c.style, this);
         edit->setFont(font);
-        if (c.text) edit->SetTextSilently(ToQString(c.text));
+        if (c.text) edit->setText(ToQString(c.text));
         const int id = c.id;
         edit->onUserChange = [this, id] { SendCommand(id, EN_CHANGE); };
         return edit;
@@ -334,7 +331,7 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& c, const QFont& font) 
     case ControlClass::MfcLink: {
         auto* link = new LinkControl(ToQString(c.text), this);
         const int id = c.id;
-        connect(link, &QPushButton::clicked, this, [this, id] { SendCommand(id, BN_CLICKED); });
+        connect(link, &QAbstractButton::clicked, this, [this, id] { SendCommand(id, BN_CLICKED); });
         return link;
     }
     case ControlClass::Static:

@@ -10,8 +10,9 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
+#include <QLineEdit>
 #include <QPointer>
+#include <QAbstractButton>
 #include <QPushButton>
 
 #include <functional>
@@ -49,12 +50,12 @@ QString ToQString(const wchar_t* text);
 CString FromQString(const QString& text);
 
 /// An edit control: multi-line edits keep Return, digits-only edits refuse
-/// other typed characters (pasted text passes), and only user changes raise EN_CHANGE.
-class EditControl : public QPlainTextEdit {
+/// other typed characters (pasted text passes), and only user changes raise
+/// EN_CHANGE. The text may hold line breaks (a pasted "\r\n" stays as it is),
+/// as a multi-line edit's text does; the box shows one line of it.
+class EditControl : public QLineEdit {
 public:
     EditControl(DWORD style, QWidget* parent);
-    void SetTextSilently(const QString& text);
-    QString WindowText() const;
     DWORD Style() const { return m_style; }
     std::function<void()> onUserChange;
 
@@ -63,19 +64,30 @@ protected:
 
 private:
     DWORD m_style;
-    bool m_settingText = false;
 };
 
 /// The framework's link control: a button that looks like a link and opens
 /// its address (or, with none, its caption).
-class LinkControl : public QPushButton {
+class LinkControl : public QAbstractButton {
 public:
     explicit LinkControl(const QString& text, QWidget* parent);
     void Apply(const LinkSettings& settings);
     QString Address() const;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     LinkSettings m_settings;
+};
+
+/// A static frame drawn as a gray outline.
+class GrayFrame : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 /// A dialog window built from a template.

@@ -109,7 +109,7 @@ void CWnd::GetWindowTextW(CString& text) const {
         return;
     }
     QString q;
-    if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) q = edit->WindowText();
+    if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) q = edit->text();
     else if (auto* button = dynamic_cast<QAbstractButton*>(m_widget)) q = button->text();
     else if (auto* label = dynamic_cast<QLabel*>(m_widget)) q = label->text();
     else q = m_widget->windowTitle();
@@ -125,7 +125,7 @@ int CWnd::GetWindowTextLengthW() const {
 void CWnd::SetWindowTextW(LPCWSTR text) {
     if (!m_widget) return;
     const QString q = afx::ToQString(text);
-    if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) edit->SetTextSilently(q);
+    if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) edit->setText(q);
     else if (auto* button = dynamic_cast<QAbstractButton*>(m_widget)) button->setText(q);
     else if (auto* label = dynamic_cast<QLabel*>(m_widget)) label->setText(q);
     else m_widget->setWindowTitle(q);
