@@ -3,6 +3,7 @@
 // and dialog units.
 #include "TestUtil.h"
 #include "framework/DialogData.h"
+#include "framework/QtWindows.h"
 #include "framework/Driver.h"
 #include "res/Resource.h"
 
@@ -200,6 +201,45 @@ TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
         EXPECT_LE(r.y + r.height, client.height) << id;
     }
     EXPECT_NE(drv.FontFamily().find("Gothic"), std::string::npos) << drv.FontFamily();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(IconTest, TheApplicationIconHasItsTrueColourImagesWithTransparency) {
+    HICON icon = AfxLoadIcon(res::IDR_MAINFRAME);
+    ASSERT_NE(icon, nullptr);
+    const QList<QSize> sizes = icon->icon.availableSizes();
+    for (int size : {16, 24, 32, 48, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    const QImage image = icon->Pixmap(32).toImage();
+    ASSERT_EQ(image.width(), 32);
+    int transparent = 0, opaque = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) (image.pixelColor(x, y).alpha() == 0 ? transparent : opaque) += 1;
+    }
+    EXPECT_GT(transparent, 32);
+    EXPECT_GT(opaque, 256);
+    // The file stores rows bottom-up. The picture's bars stand on its bottom
+    // edge, so its lowest rows are far more opaque than its top rows.
+    auto opaqueIn = [&](int y) {
+        int n = 0;
+        for (int x = 0; x < 32; ++x) n += image.pixelColor(x, y).alpha() > 0;
+        return n;
+    };
+    EXPECT_GT(opaqueIn(29), opaqueIn(1) + 8);
+    EXPECT_EQ(AfxLoadIcon(9999), nullptr);
+}
+
+TEST(IconTest, CutOrForeignIconDataGivesNoIconAndNoCrash) {
+    const afx::IconResource* res = afx::FindIcon(res::IDR_MAINFRAME);
+    ASSERT_NE(res, nullptr);
+    for (std::size_t cut : {std::size_t(0), std::size_t(5), std::size_t(22), std::size_t(200), res->icoFile.size() / 2}) {
+        const QIcon icon = afx::IconFromIco(res->icoFile.first(cut));
+        EXPECT_LE(icon.availableSizes().size(), 5) << cut;
+    }
+    const std::vector<std::uint8_t> notAnIcon(64, 0xFF);
+    EXPECT_TRUE(afx::IconFromIco(notAnIcon).isNull());
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ protected:
 
 private:
     void Build(const DialogTemplate& tmpl);
-    QWidget* MakeControl(const ControlTemplate& c, const QFont& font);
+    QWidget* MakeControl(const ControlTemplate& c);
     void SendCommand(int id, WORD code);
     void PressDefaultButton();
 

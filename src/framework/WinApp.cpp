@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <fontconfig/fontconfig.h>
+
 #include <clocale>
+#include <thread>
 
 namespace {
 
@@ -143,7 +146,12 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
 }
 
 int WinMain(int argc, char** argv) {
+    // Reading the font configuration takes several milliseconds; it runs on a
+    // helper thread while Qt connects to the display, and is done before the
+    // first window needs a font.
+    std::thread fontConfiguration([] { FcInit(); });
     QApplication application(argc, argv);
+    fontConfiguration.join();
     // Qt takes the user's locale; numbers are always formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
