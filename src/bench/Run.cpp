@@ -6,8 +6,7 @@
 
 namespace bench {
 
-int ReadCount(const CEdit& countField, CString& text, int maxCount) {
-    countField.GetWindowTextW(text);
+int ParseCount(const CString& text, int maxCount) {
     const int count = _wtoi(text);
     // Array new, malloc and reserve would turn a negative count into an
     // enormous size; the others would time a loop that does nothing.
@@ -19,6 +18,11 @@ int ReadCount(const CEdit& countField, CString& text, int maxCount) {
                          ")");
     }
     return count;
+}
+
+int ReadCount(const CEdit& countField, CString& text, int maxCount) {
+    countField.GetWindowTextW(text);
+    return ParseCount(text, maxCount);
 }
 
 long long ElapsedMicroseconds(std::chrono::system_clock::duration elapsed) {

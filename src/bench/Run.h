@@ -55,10 +55,13 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
-/// Reads the count field's whole text into text and converts it with _wtoi
-/// (leading blanks and a sign accepted, conversion stops at the first
-/// non-digit, no digits give 0). Throws CountError for a negative count or one
-/// above maxCount.
+/// Converts the count field's text with _wtoi (leading blanks and a sign
+/// accepted, conversion stops at the first non-digit, no digits give 0).
+/// Throws CountError for a negative count or one above maxCount, so what it
+/// returns lies in 0..maxCount.
+int ParseCount(const CString& text, int maxCount = INT_MAX);
+
+/// Reads the count field's whole text into text and converts it with ParseCount.
 int ReadCount(const CEdit& countField, CString& text, int maxCount = INT_MAX);
 
 /// t1 - t0 in whole microseconds, truncated toward zero.
