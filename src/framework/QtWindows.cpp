@@ -256,15 +256,20 @@ void DialogWindow::Build(const DialogTemplate& tmpl) {
     m_hasSystemMenu = (tmpl.style & WS_SYSMENU) != 0;
     if (m_hasSystemMenu) m_systemMenu.AppendMenuW(MF_STRING, SC_CLOSE, L"閉じる(&C)\tAlt+F4");
 
+    const QFontMetrics metrics(font);
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& c : tmpl.controls) {
         QWidget* w = MakeControl(c);
         QRect rect = MapDialogRect(m_units, c.x, c.y, c.cx, c.cy);
         if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull()) {
             // A label whose text is wider in this font than in the template's
-            // own grows to the right rather than cut its text off.
-            const int needed = QFontMetrics(font).horizontalAdvance(label->text()) + 2;
-            if (needed > rect.width()) rect.setWidth(needed);
+            // own grows to the right rather than cut its text off. Shaping
+            // the text is only needed when even the widest glyphs might not fit.
+            const QString text = label->text();
+            if (text.size() * metrics.maxWidth() + 2 > rect.width()) {
+                const int needed = metrics.horizontalAdvance(text) + 2;
+                if (needed > rect.width()) rect.setWidth(needed);
+            }
         }
         if ((c.kind != ControlClass::Static) || ((c.style & SS_TYPEMASK) != SS_ICON)) w->setGeometry(rect);
         else w->move(rect.topLeft());
