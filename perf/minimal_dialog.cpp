@@ -35,6 +35,8 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ProbeDialog dialog;
-    dialog.resize(400, 300);
+    // The main window's size, so that both programs fill, send and map the
+    // same number of pixels.
+    dialog.resize(1200, 607);
     return dialog.exec() == QDialog::Accepted ? 0 : 0;
 }
