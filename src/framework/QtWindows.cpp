@@ -7,7 +7,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontMetrics>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>

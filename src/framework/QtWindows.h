@@ -56,7 +56,6 @@ CString FromQString(const QString& text);
 class EditControl : public QLineEdit {
 public:
     EditControl(DWORD style, QWidget* parent);
-    DWORD Style() const { return m_style; }
     std::function<void()> onUserChange;
 
 protected:

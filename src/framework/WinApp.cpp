@@ -13,8 +13,6 @@
 namespace {
 
 CWinApp* g_app = nullptr;
-int g_shellManagers = 0;
-const CRuntimeClass* g_visualManager = nullptr;
 
 // The real presenter: a modal box with the platform's icons.
 class QtMessageBoxPresenter final : public afx::MessageBoxPresenter {
@@ -86,14 +84,6 @@ void CWinApp::SetRegistryKey(LPCWSTR key) {
     m_registryKey = key;
 }
 
-BOOL CWinApp::SupportsRestartManager() const {
-    return (m_dwRestartManagerSupportFlags & AFX_RESTART_MANAGER_SUPPORT_RESTART) != 0;
-}
-
-BOOL CWinApp::SupportsApplicationRecovery() const {
-    return (m_dwRestartManagerSupportFlags & AFX_RESTART_MANAGER_SUPPORT_RECOVERY) != 0;
-}
-
 void CWinApp::OnHelp() {
     // The program has no help file; the command does nothing.
 }
@@ -106,25 +96,8 @@ CWnd* AfxGetMainWnd() {
     return g_app ? g_app->m_pMainWnd : nullptr;
 }
 
-CShellManager::CShellManager() {
-    ++g_shellManagers;
-}
-
-CShellManager::~CShellManager() {
-    --g_shellManagers;
-}
-
-int CShellManager::InstanceCount() {
-    return g_shellManagers;
-}
-
-void CMFCVisualManager::SetDefaultManager(const CRuntimeClass* managerClass) {
+void CMFCVisualManager::SetDefaultManager(const CRuntimeClass* /*managerClass*/) {
     // Qt draws every control in the platform's own style already.
-    g_visualManager = managerClass;
-}
-
-const char* CMFCVisualManager::DefaultManagerName() {
-    return g_visualManager ? g_visualManager->className : nullptr;
 }
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {

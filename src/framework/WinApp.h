@@ -25,17 +25,12 @@ public:
     const CString& RegistryKey() const { return m_registryKey; }
     const CString& AppName() const { return m_appName; }
 
-    /// The restart-manager queries answer from the support flags.
-    BOOL SupportsRestartManager() const;
-    BOOL SupportsApplicationRecovery() const;
-    DWORD RecoveryPingInterval() const { return m_nAutosaveInterval; }
-
     void OnHelp();
     const afx::MessageMap* GetMessageMap() const override;
 
     CWnd* m_pMainWnd = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
-    DWORD m_nAutosaveInterval = 5000;
+    DWORD m_nAutosaveInterval = 5000;  ///< the framework's recovery ping interval, ms
 
 private:
     CString m_appName;
@@ -48,12 +43,7 @@ CWnd* AfxGetMainWnd();
 
 /// Shell integration; the desktop needs nothing from it here, it only exists
 /// for the lifetime the application gives it.
-class CShellManager {
-public:
-    CShellManager();
-    ~CShellManager();
-    static int InstanceCount();
-};
+class CShellManager {};
 
 struct CRuntimeClass {
     const char* className;
@@ -65,8 +55,6 @@ public:
     virtual ~CMFCVisualManager() = default;
     /// Makes the given visual manager the one that draws the framework's controls.
     static void SetDefaultManager(const CRuntimeClass* managerClass);
-    /// The name of the current visual manager's class, or nullptr.
-    static const char* DefaultManagerName();
 };
 class CMFCVisualManagerWindows : public CMFCVisualManager {
 public:

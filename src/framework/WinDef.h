@@ -61,8 +61,6 @@ inline constexpr int IDCANCEL = 2;
 // Message-box types.
 inline constexpr UINT MB_OK = 0x00000000;
 inline constexpr UINT MB_ICONHAND = 0x00000010;
-inline constexpr UINT MB_ICONSTOP = MB_ICONHAND;
-inline constexpr UINT MB_ICONERROR = MB_ICONHAND;
 inline constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
 inline constexpr UINT MB_ICONASTERISK = 0x00000040;
 

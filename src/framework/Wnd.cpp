@@ -116,12 +116,6 @@ void CWnd::GetWindowTextW(CString& text) const {
     text = afx::FromQString(q);
 }
 
-int CWnd::GetWindowTextLengthW() const {
-    CString text;
-    GetWindowTextW(text);
-    return text.GetLength();
-}
-
 void CWnd::SetWindowTextW(LPCWSTR text) {
     if (!m_widget) return;
     const QString q = afx::ToQString(text);
@@ -134,14 +128,6 @@ void CWnd::SetWindowTextW(LPCWSTR text) {
 CWnd* CWnd::GetDlgItem(int id) const {
     const afx::DialogWindow* dialog = dynamic_cast<afx::DialogWindow*>(m_widget);
     return dialog ? dialog->Control(id) : nullptr;
-}
-
-BOOL CWnd::IsWindowVisible() const {
-    return m_widget && !m_widget->isHidden() && (!m_widget->parentWidget() || m_widget->isVisibleTo(m_widget->window()));
-}
-
-BOOL CWnd::IsWindowEnabled() const {
-    return m_widget && m_widget->isEnabled();
 }
 
 BOOL CWnd::IsIconic() const {
@@ -169,10 +155,6 @@ HICON CWnd::SetIcon(HICON icon, BOOL bigIcon) {
     (bigIcon ? m_iconBig : m_iconSmall) = icon;
     if (auto* dialog = dynamic_cast<afx::DialogWindow*>(m_widget)) dialog->SetIcons(m_iconBig, m_iconSmall);
     return previous;
-}
-
-HICON CWnd::GetIcon(BOOL bigIcon) const {
-    return bigIcon ? m_iconBig : m_iconSmall;
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -26,9 +26,7 @@ public:
     };
 
     static CMenu* FromHandle(HMENU menu) { return menu; }
-    operator HMENU() { return this; }
     BOOL AppendMenuW(UINT flags, UINT id = 0, LPCWSTR text = nullptr);
-    BOOL AppendMenu(UINT flags, UINT id = 0, LPCWSTR text = nullptr) { return AppendMenuW(flags, id, text); }
     const std::vector<Item>& Items() const { return m_items; }
 
 private:
@@ -56,29 +54,20 @@ public:
 
     /// Reads the window's whole text (line breaks as "\r\n").
     void GetWindowTextW(CString& text) const;
-    void GetWindowText(CString& text) const { GetWindowTextW(text); }
-    int GetWindowTextLengthW() const;
     /// Replaces the window's text. Raises no change notification.
     void SetWindowTextW(LPCWSTR text);
-    void SetWindowText(LPCWSTR text) { SetWindowTextW(text); }
 
     int GetDlgCtrlID() const { return m_id; }
     /// The child control with this id, or nullptr.
     CWnd* GetDlgItem(int id) const;
-    BOOL IsWindowVisible() const;
-    BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     void GetClientRect(RECT* rect) const;
     /// The window's system menu, or nullptr when it has none.
     CMenu* GetSystemMenu(BOOL revert);
     HICON SetIcon(HICON icon, BOOL bigIcon);
-    HICON GetIcon(BOOL bigIcon) const;
 
     /// Delivers a message to this window now, through its message map.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    LRESULT SendMessageW(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return SendMessage(message, wParam, lParam);
-    }
     /// Default processing of the message being handled.
     LRESULT Default();
 
