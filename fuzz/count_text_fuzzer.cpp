@@ -1,6 +1,7 @@
 // Fuzzes the count field's text path: the check that runs on every change of
-// the field (dialog::CountExceedsLimit) and the handlers' reading of the count
-// (bench::ParseCount, which ReadCount applies to the field's text).
+// the field (dialog::CountExceedsLimit), the handlers' reading of the count
+// (_wtoi of the field's text) and the kernels' refusal of counts they cannot
+// use (bench::RefuseCount).
 //
 // Each input is tried twice: its bytes decoded as UTF-8, and its bytes taken
 // four at a time as raw UTF-32 code units (any value, surrogates and values
@@ -11,12 +12,13 @@
 //  - a text passes the check (it is not rewritten to 100000) and yet a
 //    handler without a bound of its own would read a count above 100000:
 //    what passes the check must never reach a handler as a larger count;
-//  - ParseCount returns a count below 0 or above its maxCount (it must throw
-//    CountError instead);
+//  - RefuseCount lets a count below 0 or above its maxCount through, or
+//    refuses one inside those bounds;
 //  - the check's own replacement text fails the check or reads differently.
 // Crashes and undefined behaviour are reported by the sanitizers.
-#include "bench/Run.h"
+#include "bench/Protocol.h"
 #include "dialog/CountCheck.h"
+#include "framework/Crt.h"
 
 #include <climits>
 #include <cstddef>
@@ -93,16 +95,17 @@ void Check(const std::wstring& units) {
     }
 
     const bool tooLarge = dialog::CountExceedsLimit(text);
+    const int count = _wtoi(text);
+    if (!tooLarge && count > dialog::kCountLimit) {
+        Fail("the count check passed a text that a handler reads as a count above 100000", text);
+    }
     for (const int maxCount : kMaxCounts) {
-        try {
-            const int count = bench::ParseCount(text, maxCount);
-            if (count < 0) Fail("ParseCount returned a negative count", text);
-            if (count > maxCount) Fail("ParseCount returned a count above its maxCount", text);
-            if (!tooLarge && count > dialog::kCountLimit) {
-                Fail("the count check passed a text that a handler reads as a count above 100000", text);
-            }
-        } catch (const bench::CountError&) {
-            // Refused before anything is allocated: what a handler does with a bad count.
+        const bool inside = count >= 0 && count <= maxCount;
+        const std::optional<bench::Measurement> refused = bench::RefuseCount(count, maxCount);
+        if (inside && refused) Fail("RefuseCount refused a count inside its bounds", text);
+        if (!inside && !refused) Fail("RefuseCount let a count outside its bounds through", text);
+        if (refused && (refused->Succeeded() || refused->error->kind != bench::ErrorKind::CountRefused)) {
+            Fail("a refusal is not a refused count", text);
         }
     }
 }
@@ -110,7 +113,7 @@ void Check(const std::wstring& units) {
 void CheckReplacement() {
     const CString limit(dialog::kCountLimitText);
     if (dialog::CountExceedsLimit(limit)) Fail("the replacement text fails the check", limit);
-    if (bench::ParseCount(limit) != dialog::kCountLimit) Fail("the replacement text does not read as 100000", limit);
+    if (_wtoi(limit) != dialog::kCountLimit) Fail("the replacement text does not read as 100000", limit);
 }
 
 }  // namespace

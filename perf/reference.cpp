@@ -28,7 +28,7 @@
 // usage: reference [--count=N] [google benchmark flags]
 //   --count=N  elements for the cases that read the count field (default 100000)
 // e.g.   reference --benchmark_repetitions=31 --benchmark_format=json
-#include "bench/Run.h"
+#include "bench/Protocol.h"
 #include "framework/AfxString.h"
 
 #include <benchmark/benchmark.h>

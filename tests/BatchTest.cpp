@@ -1,5 +1,6 @@
 // The batch mode: its command line, the runs it drives through the real
 // dialog, and the reports and chart it writes.
+#include "BenchFixture.h"
 #include "ProgramRunner.h"
 #include "TestUtil.h"
 #include "batch/Options.h"
@@ -23,6 +24,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+using BenchWindowTest = benchtest::BenchTest;
 
 std::string ErrorOf(const std::vector<std::string>& args) {
     auto parsed = batch::ParseOptions(args);
@@ -152,8 +155,37 @@ TEST(BatchRunTest, TheCountCheckAppliesToThePastedText) {
     EXPECT_EQ(run.countText, L"100000");
     ASSERT_EQ(run.warnings.size(), 1u);
     EXPECT_NE(run.warnings[0].find(L"100000に書き換えました"), std::wstring::npos);
-    ASSERT_TRUE(run.clicks[0].record);
-    EXPECT_EQ(run.clicks[0].record->elementCount, 100000);
+    ASSERT_TRUE(run.clicks[0].measurement.Succeeded());
+    EXPECT_EQ(run.clicks[0].measurement.elementCount, 100000);
+}
+
+TEST_F(BenchWindowTest, TheBatchCountIsTheCountTheWindowRuns) {
+    // The batch mode runs the kernels without the window; for any pasted text
+    // it must end with the field text, the warning and the count the window
+    // would have: the same check, the same conversion.
+    const std::wstring texts[] = {
+        L"100000", L"100001", L"99999", L"0100000", L"", L"0", L"-5", L"12abc", L" 7", L"+4", L"1e5", L"0x10",
+        L"１２３", L"⑤", L"999999999999999999", L"0000000000000000001", L"2147483648", L"-2147483649", L"\r\n5",
+        L"5\r\n6", L"\u3000" L"999999", L"abc",
+    };
+    for (const std::wstring& text : texts) {
+        const batch::PastedCount pasted = batch::PasteCount(text);
+        SetCount(text);
+        const auto boxes = Boxes();
+        EXPECT_EQ(pasted.fieldText, std::wstring(drv.Text(benchtest::kCountField).GetString())) << Utf8(CString(text.c_str()));
+        EXPECT_EQ(pasted.warning.empty(), boxes.empty()) << Utf8(CString(text.c_str()));
+        // What a click of the reference button reads from the field, against what the batch mode hands its kernel.
+        const batch::BatchRun run = RunBatch({bench::kButtons.front().buttonId}, text.c_str(), 1);
+        Press(bench::kButtons.front().buttonId);
+        Boxes();
+        if (runs.empty()) {
+            EXPECT_FALSE(run.clicks[0].measurement.Succeeded()) << Utf8(CString(text.c_str()));
+        } else {
+            EXPECT_EQ(run.clicks[0].measurement.elementCount, runs.back().measurement.elementCount)
+                << Utf8(CString(text.c_str()));
+        }
+        runs.clear();
+    }
 }
 
 TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {

@@ -1,9 +1,10 @@
-// What the benchmark tests share: the main window driven offscreen, with the
-// record of every run collected, and the table of buttons and result fields.
+// What the window's benchmark tests share: the main window driven offscreen,
+// with the record of every run collected.
 #pragma once
 
 #include "TestUtil.h"
-#include "bench/Run.h"
+#include "bench/Buttons.h"
+#include "dialog/RunRecord.h"
 #include "dialog/VelquorDlg.h"
 #include "framework/Driver.h"
 
@@ -16,26 +17,13 @@
 
 namespace benchtest {
 
-struct Button {
-    int id;
-    int field;        // its result field
-    bool readsCount;  // false: a fixed array of 100000 elements
-};
-
-inline constexpr Button kButtons[] = {
-    {1000, 1001, true},  {1018, 1019, true},  {1020, 1021, true},  {1030, 1031, true},  {1032, 1034, true},
-    {1002, 1003, true},  {1006, 1007, true},  {1004, 1005, true},  {1008, 1009, true},  {1010, 1011, true},
-    {1016, 1017, true},  {1024, 1025, false}, {1035, 1036, true},  {1012, 1013, false}, {1014, 1015, false},
-    {1022, 1023, false}, {1037, 1038, true},  {1039, 1040, true},  {1041, 1042, true},  {1043, 1044, true},
-    {1053, 1054, true},  {1055, 1056, true},
-};
+/// The count field.
+inline constexpr int kCountField = 1033;
 
 inline int FieldOf(int button) {
-    for (const Button& b : kButtons) {
-        if (b.id == button) return b.field;
-    }
-    ADD_FAILURE() << "no benchmark button " << button;
-    return 0;
+    const bench::ButtonSpec* b = bench::FindButton(button);
+    if (b == nullptr) ADD_FAILURE() << "no benchmark button " << button;
+    return b ? b->resultFieldId : 0;
 }
 
 /// "%.6f" of whole microseconds in milliseconds, then "ms": the last three decimals are zeros.
@@ -55,38 +43,41 @@ inline std::string Describe(const std::optional<CString>& sink) {
     return sink ? Utf8(*sink) : std::string("(nothing)");
 }
 
-class BenchTest : public ::testing::Test, public bench::RunObserver {
+class BenchTest : public ::testing::Test, public dialog::RunObserver {
 protected:
     BenchTest() { dlg.SetRunObserver(this); }
 
-    void OnRun(const bench::RunRecord& record) override {
+    void OnRun(const dialog::RunRecord& record) override {
         if (whileRunning) whileRunning(record);
         runs.push_back(record);
     }
 
     /// Replaces the count field's text as a user does: select all, then paste.
     void SetCount(const std::wstring& text) {
-        drv.Press(afx::Key::SelectAll, 1033);
+        drv.Press(afx::Key::SelectAll, kCountField);
         if (text.empty()) {
-            drv.Press(afx::Key::Delete, 1033);
+            drv.Press(afx::Key::Delete, kCountField);
         } else {
-            drv.Paste(1033, text);
+            drv.Paste(kCountField, text);
         }
     }
 
     /// Puts text into the count field the way the program itself could, past the field's check.
-    void ForceCount(const wchar_t* text) { dlg.GetDlgItem(1033)->SetWindowTextW(text); }
+    void ForceCount(const wchar_t* text) { dlg.GetDlgItem(kCountField)->SetWindowTextW(text); }
 
     /// Presses the button (the hidden row by command, as no user can) and
     /// returns the record of its run; the record's text must be the field's.
-    bench::RunRecord Run(int button) {
+    dialog::RunRecord Run(int button) {
         const std::size_t before = runs.size();
         Press(button);
         if (runs.size() != before + 1) {
             ADD_FAILURE() << "button " << button << " reported " << runs.size() - before << " runs";
-            return {button, -1, {}, CString(), std::nullopt};
+            dialog::RunRecord none;
+            none.buttonId = button;
+            none.measurement.elementCount = -1;
+            return none;
         }
-        const bench::RunRecord& record = runs.back();
+        const dialog::RunRecord& record = runs.back();
         EXPECT_EQ(record.buttonId, button);
         EXPECT_EQ(record.resultText, drv.Text(FieldOf(button))) << button;
         EXPECT_TRUE(IsResultText(record.resultText)) << button << ": " << Utf8(record.resultText);
@@ -95,7 +86,8 @@ protected:
 
     /// Presses the button without expecting a run.
     void Press(int button) {
-        if (button == 1053 || button == 1055) {
+        const bench::ButtonSpec* b = bench::FindButton(button);
+        if (b != nullptr && b->hidden) {
             drv.Command(button);
         } else {
             EXPECT_TRUE(drv.Click(button)) << button;
@@ -106,9 +98,9 @@ protected:
 
     CVelquorDlg dlg;
     afx::DialogDriver drv{dlg};
-    std::vector<bench::RunRecord> runs;
-    /// Called with each record while its handler still holds its data.
-    std::function<void(const bench::RunRecord&)> whileRunning;
+    std::vector<dialog::RunRecord> runs;
+    /// Called with each record once its result field is set.
+    std::function<void(const dialog::RunRecord&)> whileRunning;
 };
 
 }  // namespace benchtest

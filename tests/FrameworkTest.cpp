@@ -57,25 +57,33 @@ private:
 TEST(DispatchTest, AnExceptionLeavingAHandlerIsReportedAndTheWindowGoesOn) {
     struct Case {
         ThrowingDlg::Throw what;
-        const char* mustMention;
+        const char* detail;  // on standard error: the exception, for a developer
+        const char* reason;  // in the box: what happened, in words
     };
     const Case cases[] = {
-        {ThrowingDlg::Throw::BadAlloc, "std::bad_alloc"},
-        {ThrowingDlg::Throw::BadArrayLength, "std::bad_array_new_length"},
-        {ThrowingDlg::Throw::LengthError, "std::length_error"},
-        {ThrowingDlg::Throw::Runtime, "disk on fire"},
-        {ThrowingDlg::Throw::Integer, "unknown"},
+        {ThrowingDlg::Throw::BadAlloc, "std::bad_alloc", "メモリが不足しています。"},
+        {ThrowingDlg::Throw::BadArrayLength, "std::bad_array_new_length", "メモリが不足しています。"},
+        {ThrowingDlg::Throw::LengthError, "std::length_error", "処理中にエラーが発生しました。"},
+        {ThrowingDlg::Throw::Runtime, "disk on fire", "処理中にエラーが発生しました。"},
+        {ThrowingDlg::Throw::Integer, "unknown type", "処理中に不明なエラーが発生しました。"},
     };
     ThrowingDlg dlg;
     afx::DialogDriver drv(dlg);
     for (const Case& c : cases) {
         dlg.next = c.what;
+        testing::internal::CaptureStderr();
         ASSERT_TRUE(drv.Click(IDOK));
+        const std::string detail = testing::internal::GetCapturedStderr();
         const auto boxes = drv.Boxes().Take();
-        ASSERT_EQ(boxes.size(), 1u) << c.mustMention;
+        ASSERT_EQ(boxes.size(), 1u) << c.detail;
         EXPECT_EQ(boxes[0].type, MB_ICONHAND);
-        EXPECT_NE(Utf8(boxes[0].text).find(c.mustMention), std::string::npos) << Utf8(boxes[0].text);
-        EXPECT_NE(Utf8(boxes[0].text).find("コントロール 1 "), std::string::npos) << Utf8(boxes[0].text);
+        const std::string text = Utf8(boxes[0].text);
+        EXPECT_NE(text.find("コントロール 1 の処理を中止しました。"), std::string::npos) << text;
+        EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+        // No C++ names for the user: they go to standard error.
+        EXPECT_EQ(text.find("std::"), std::string::npos) << text;
+        EXPECT_NE(detail.find(c.detail), std::string::npos) << detail;
+        EXPECT_NE(detail.find("control 1:"), std::string::npos) << detail;
         EXPECT_FALSE(dlg.HasEnded());
     }
     // The window still takes input: the next click is handled.

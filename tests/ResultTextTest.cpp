@@ -1,7 +1,7 @@
 // The result text of a clock difference: whole microseconds, truncated toward
 // zero, shown as milliseconds with six decimals and "ms".
 #include "TestUtil.h"
-#include "bench/Run.h"
+#include "dialog/ResultText.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using Ticks = std::chrono::duration<long long, std::ratio<1, 10000000>>;
 
 CString ResultText(long long ticks) {
     CString text(L"count field text");
-    bench::FormatResultText(text, std::chrono::duration_cast<std::chrono::system_clock::duration>(Ticks(ticks)));
+    dialog::FormatResultText(text, std::chrono::duration_cast<std::chrono::system_clock::duration>(Ticks(ticks)));
     return text;
 }
 
@@ -42,10 +42,10 @@ TEST(ResultTextTest, NoThousandsSeparatorForLongRuns) {
 
 TEST(ResultTextTest, ElapsedMicrosecondsTruncateTowardZeroAtNanosecondResolution) {
     using std::chrono::nanoseconds;
-    EXPECT_EQ(bench::ElapsedMicroseconds(nanoseconds(999)), 0);
-    EXPECT_EQ(bench::ElapsedMicroseconds(nanoseconds(1000)), 1);
-    EXPECT_EQ(bench::ElapsedMicroseconds(nanoseconds(-999)), 0);
-    EXPECT_EQ(bench::ElapsedMicroseconds(nanoseconds(-1001)), -1);
+    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(999)), 0);
+    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(1000)), 1);
+    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(-999)), 0);
+    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(-1001)), -1);
 }
 
 }  // namespace

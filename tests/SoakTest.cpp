@@ -29,9 +29,9 @@
 namespace {
 
 using benchtest::BenchTest;
-using benchtest::kButtons;
+using benchtest::kCountField;
+using bench::kButtons;
 
-constexpr int kCountField = 1033;
 constexpr int kVersionButton = 1026;
 constexpr UINT kAboutCommand = 16;
 constexpr std::size_t kGlobalLength = bench::kGlobalArrayLength;
@@ -145,27 +145,27 @@ protected:
         what += Utf8(CString(text.c_str())) + "\"";
     }
 
-    void ClickButton(const benchtest::Button& b) {
+    void ClickButton(const bench::ButtonSpec& b) {
         const std::size_t before = runs.size();
-        if (b.id == 1053 || b.id == 1055) drv.Command(b.id);
-        else ASSERT_TRUE(drv.Click(b.id)) << b.id;
+        if (b.hidden) drv.Command(b.buttonId);
+        else ASSERT_TRUE(drv.Click(b.buttonId)) << b.buttonId;
         const std::vector<afx::ShownMessageBox> boxes = Boxes();
-        const CString field = drv.Text(b.field);
+        const CString field = drv.Text(b.resultFieldId);
         if (runs.size() == before + 1) {
-            const bench::RunRecord& record = runs.back();
-            EXPECT_EQ(record.buttonId, b.id);
-            EXPECT_EQ(field, record.resultText) << b.id;
-            EXPECT_TRUE(benchtest::IsResultText(field)) << b.id << ": " << Utf8(field);
-            EXPECT_TRUE(boxes.empty()) << b.id;
-            if (b.readsCount) largestCount = std::max(largestCount, record.elementCount);
-            EXPECT_LE(record.elementCount, dialog::kCountLimit) << b.id;
+            const dialog::RunRecord& record = runs.back();
+            EXPECT_EQ(record.buttonId, b.buttonId);
+            EXPECT_EQ(field, record.resultText) << b.buttonId;
+            EXPECT_TRUE(benchtest::IsResultText(field)) << b.buttonId << ": " << Utf8(field);
+            EXPECT_TRUE(boxes.empty()) << b.buttonId;
+            if (b.readsCount) largestCount = std::max(largestCount, record.measurement.elementCount);
+            EXPECT_LE(record.measurement.elementCount, dialog::kCountLimit) << b.buttonId;
         } else {
             // A refused count (a negative one) ends the run before anything is
             // timed: the field stays empty and the user is told.
-            EXPECT_EQ(runs.size(), before) << b.id;
-            EXPECT_TRUE(field.IsEmpty()) << b.id << ": " << Utf8(field);
-            EXPECT_EQ(boxes.size(), 1u) << b.id;
-            EXPECT_TRUE(b.readsCount) << b.id << " has no count to refuse";
+            EXPECT_EQ(runs.size(), before) << b.buttonId;
+            EXPECT_TRUE(field.IsEmpty()) << b.buttonId << ": " << Utf8(field);
+            EXPECT_EQ(boxes.size(), 1u) << b.buttonId;
+            EXPECT_TRUE(b.readsCount) << b.buttonId << " has no count to refuse";
         }
     }
 
@@ -173,7 +173,7 @@ protected:
 
     std::map<int, CString> ResultFields() const {
         std::map<int, CString> fields;
-        for (const auto& b : kButtons) fields[b.field] = drv.Text(b.field);
+        for (const auto& b : kButtons) fields[b.resultFieldId] = drv.Text(b.resultFieldId);
         return fields;
     }
 
@@ -235,10 +235,10 @@ TEST_F(SoakTest, RandomActionsKeepEveryInvariant) {
                 EXPECT_EQ(count, CString(dialog::kCountLimitText));
             }
         } else if (kind < 92) {
-            const benchtest::Button& b = kButtons[static_cast<std::size_t>(Below(static_cast<int>(std::size(kButtons))))];
-            what = "click " + std::to_string(b.id) + " with the count field \"" + Utf8(countBefore) + "\"";
+            const bench::ButtonSpec& b = kButtons[static_cast<std::size_t>(Below(static_cast<int>(std::size(kButtons))))];
+            what = "click " + std::to_string(b.buttonId) + " with the count field \"" + Utf8(countBefore) + "\"";
             ++tally["click"];
-            changedField = b.field;
+            changedField = b.resultFieldId;
             ClickButton(b);
             EXPECT_EQ(drv.Text(kCountField), countBefore) << "a run changed the count field";
         } else {

@@ -1,10 +1,10 @@
 #include "Batch.h"
 
-#include "Buttons.h"
 #include "Options.h"
 #include "Report.h"
 #include "Runner.h"
 #include "SystemInfo.h"
+#include "bench/Buttons.h"
 #include "framework/Chart.h"
 #include "framework/Driver.h"
 
@@ -56,10 +56,8 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     chart.axisLabel = L"ミリ秒 (対数目盛)";
     for (const ButtonResult& r : results) {
-        const ButtonInfo* b = FindButton(r.buttonId);
         const Summary& s = r.elapsedMilliseconds;
-        chart.bars.push_back({std::to_wstring(r.buttonId) + L" " + (b ? b->Title() : std::wstring()), s.median,
-                              s.min, s.max});
+        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), s.median, s.min, s.max});
     }
     return chart;
 }
@@ -67,9 +65,9 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
 }  // namespace
 
 int ListMain() {
-    for (const ButtonInfo& b : Buttons()) {
-        std::printf("%d\t%s\t%s%s\n", b.id, Utf8(b.Title()).c_str(), b.readsCount ? "reads the count field" : "fixed 100000 elements",
-                    b.hidden ? "\thidden" : "");
+    for (const bench::ButtonSpec& b : bench::kButtons) {
+        std::printf("%d\t%s\t%s%s\n", b.buttonId, std::string(bench::Title(b)).c_str(),
+                    b.readsCount ? "reads the count field" : "fixed 100000 elements", b.hidden ? "\thidden" : "");
     }
     return 0;
 }
@@ -82,17 +80,13 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
     }
     const Options options = std::get<Options>(parsed);
 
-    // The real dialog, on Qt's offscreen platform: no window, no display needed.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    afx::OffscreenApplication application(argc, argv);
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
     const bool showProgress = isatty(STDERR_FILENO) != 0;
     const BatchRun run = RunButtons(options, [&](std::size_t index, int id, int repetition) {
         if (!showProgress) return;
-        const ButtonInfo* b = FindButton(id);
-        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %d %s: click %d/%d", index + 1, options.buttons.size(), id,
-                     b ? Utf8(b->Title()).c_str() : "", repetition + 1, options.repetitions);
+        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", index + 1, options.buttons.size(),
+                     BenchmarkName(id).c_str(), repetition + 1, options.repetitions);
         std::fflush(stderr);
     });
     if (showProgress) std::fprintf(stderr, "\r\x1b[K");
@@ -116,6 +110,9 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
         status = 2;
     }
     if (!options.plot.empty()) {
+        // Only the chart needs Qt, to draw; on its offscreen platform no display is needed.
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        afx::OffscreenApplication application(argc, argv);
         const afx::BarChart chart = MakeChart(run, system);
         if (!WriteWhole(options.plot, [&](const std::string& tmp) { return afx::SaveBarChartPng(chart, tmp); })) {
             std::fprintf(stderr, "velquor: could not draw the chart into %s\n", options.plot.c_str());
@@ -124,7 +121,7 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
     }
     if (status) return status;
     for (const Click& c : run.clicks) {
-        if (!c.error.empty()) return 1;
+        if (!c.measurement.Succeeded()) return 1;
     }
     return 0;
 }

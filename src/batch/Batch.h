@@ -1,5 +1,5 @@
-// The batch mode: runs buttons of the real main dialog without a window and
-// reports statistics, and the list of buttons.
+// The batch mode: runs the buttons' kernels without a window and reports
+// statistics, and the list of buttons.
 #pragma once
 
 #include <string>

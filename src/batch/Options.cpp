@@ -1,6 +1,6 @@
 #include "Options.h"
 
-#include "Buttons.h"
+#include "bench/Buttons.h"
 #include "framework/AfxString.h"
 
 #include <unistd.h>
@@ -14,7 +14,7 @@ namespace {
 
 std::string ValidIds() {
     std::ostringstream out;
-    for (const ButtonInfo& b : Buttons()) out << (out.tellp() > 0 ? ", " : "") << b.id;
+    for (const bench::ButtonSpec& b : bench::kButtons) out << (out.tellp() > 0 ? ", " : "") << b.buttonId;
     return out.str();
 }
 
@@ -29,14 +29,14 @@ std::optional<int> ParseInt(const std::string& text) {
 std::variant<std::vector<int>, std::string> ParseButtons(const std::string& list) {
     std::vector<int> ids;
     if (list == "all") {
-        for (const ButtonInfo& b : Buttons()) ids.push_back(b.id);
+        for (const bench::ButtonSpec& b : bench::kButtons) ids.push_back(b.buttonId);
         return ids;
     }
     std::stringstream in(list);
     std::string item;
     while (std::getline(in, item, ',')) {
         const std::optional<int> id = ParseInt(item);
-        if (!id || !FindButton(*id)) {
+        if (!id || !bench::FindButton(*id)) {
             return "unknown button id '" + item + "'; valid ids: " + ValidIds() + ", or all";
         }
         ids.push_back(*id);
@@ -61,8 +61,8 @@ std::string CheckWritable(const std::string& path) {
 
 std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
     Options options;
-    for (const ButtonInfo& b : Buttons()) {
-        if (!b.hidden) options.buttons.push_back(b.id);
+    for (const bench::ButtonSpec& b : bench::kButtons) {
+        if (!b.hidden) options.buttons.push_back(b.buttonId);
     }
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];

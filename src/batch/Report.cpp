@@ -1,6 +1,7 @@
 #include "Report.h"
 
-#include "Buttons.h"
+#include "bench/Buttons.h"
+#include "dialog/ResultText.h"
 #include "framework/AfxString.h"
 
 #include <chrono>
@@ -10,17 +11,40 @@
 namespace batch {
 namespace {
 
-double Milliseconds(const bench::RunRecord& r) {
-    return std::chrono::duration<double, std::milli>(r.elapsed).count();
+double Milliseconds(const bench::Measurement& m) {
+    return std::chrono::duration<double, std::milli>(m.elapsed).count();
 }
 
-double Nanoseconds(const bench::RunRecord& r) {
-    return std::chrono::duration<double, std::nano>(r.elapsed).count();
+double Nanoseconds(const bench::Measurement& m) {
+    return std::chrono::duration<double, std::nano>(m.elapsed).count();
+}
+
+std::wstring Wide(std::string_view utf8) {
+    return CString(std::string(utf8).c_str()).GetString();
 }
 
 std::wstring TitleOf(int id) {
-    const ButtonInfo* b = FindButton(id);
-    return b ? b->Title() : std::to_wstring(id);
+    const bench::ButtonSpec* b = bench::FindButton(id);
+    return b ? Wide(bench::Title(*b)) : std::to_wstring(id);
+}
+
+std::wstring ErrorOf(const Click& c) {
+    return c.measurement.error ? Wide(c.measurement.error->message) : std::wstring();
+}
+
+const char* ErrorKindName(bench::ErrorKind kind) {
+    switch (kind) {
+    case bench::ErrorKind::CountRefused: return "count_refused";
+    case bench::ErrorKind::OutOfMemory: return "out_of_memory";
+    case bench::ErrorKind::Failed: return "failed";
+    }
+    return "failed";
+}
+
+std::wstring ResultText(const bench::Measurement& m) {
+    CString text;
+    dialog::FormatResultText(text, m.elapsed);
+    return text.GetString();
 }
 
 // Terminal columns a text takes: East Asian wide and full-width characters take two.
@@ -89,7 +113,8 @@ std::string Utf8(const std::wstring& text) {
 }
 
 std::string BenchmarkName(int buttonId) {
-    return std::to_string(buttonId) + " " + Utf8(TitleOf(buttonId));
+    const bench::ButtonSpec* b = bench::FindButton(buttonId);
+    return b ? std::string(b->name) : std::to_string(buttonId);
 }
 
 std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
@@ -105,13 +130,14 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
         double faults = 0;
         for (const Click* c : r.clicks) {
             faults += static_cast<double>(c->pageFaults);
-            if (!c->record) {
+            const bench::Measurement& m = c->measurement;
+            if (!m.Succeeded()) {
                 ++r.failures;
                 continue;
             }
-            ms.push_back(Milliseconds(*c->record));
-            r.elementCount = c->record->elementCount;
-            r.lastSink = c->record->sink ? std::wstring(c->record->sink->GetString()) : L"-";
+            ms.push_back(Milliseconds(m));
+            r.elementCount = m.elementCount;
+            r.lastSink = m.sink ? std::wstring(m.sink->GetString()) : L"-";
         }
         r.elapsedMilliseconds = Summarize(ms);
         r.meanPageFaults = r.clicks.empty() ? 0 : faults / static_cast<double>(r.clicks.size());
@@ -139,7 +165,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
         out << line << Pad(TitleOf(r.buttonId), titleWidth);
         if (s.samples == 0) {
             out << "  " << r.failures << " of " << r.clicks.size() << " clicks failed: "
-                << Utf8(r.clicks.front()->error) << "\n";
+                << Utf8(ErrorOf(*r.clicks.front())) << "\n";
             continue;
         }
         std::snprintf(line, sizeof line, "  %8d  %10.6f  %10.6f  %10.6f  %9.3f  %12.1f  ", r.elementCount, s.min, s.median,
@@ -159,14 +185,14 @@ void WriteCsv(std::ostream& out, const BatchRun& run) {
     out << "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error\n";
     for (const Click& c : run.clicks) {
         out << c.buttonId << ',' << CsvField(TitleOf(c.buttonId)) << ',' << c.repetition << ',';
-        if (c.record) {
-            out << c.record->elementCount << ',' << static_cast<long long>(Nanoseconds(*c.record)) << ','
-                << CsvField(c.record->resultText.GetString()) << ','
-                << (c.record->sink ? CsvField(c.record->sink->GetString()) : std::string()) << ',';
+        const bench::Measurement& m = c.measurement;
+        if (m.Succeeded()) {
+            out << m.elementCount << ',' << static_cast<long long>(Nanoseconds(m)) << ',' << CsvField(ResultText(m)) << ','
+                << (m.sink ? CsvField(m.sink->GetString()) : std::string()) << ',';
         } else {
             out << ",,,,";
         }
-        out << c.pageFaults << ',' << CsvField(c.error) << '\n';
+        out << c.pageFaults << ',' << CsvField(ErrorOf(c)) << '\n';
     }
 }
 
@@ -203,18 +229,22 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
         for (const Click* c : r.clicks) {
             begin();
             common(name);
-            const double ns = c->record ? Nanoseconds(*c->record) : 0;
+            const bench::Measurement& m = c->measurement;
+            const bool ok = m.Succeeded();
+            const double ns = ok ? Nanoseconds(m) : 0;
             out << ", \"run_type\": \"iteration\", \"repetition_index\": " << c->repetition
                 << ", \"iterations\": 1, \"real_time\": " << JsonNumber(ns) << ", \"cpu_time\": " << JsonNumber(ns)
                 << ", \"time_unit\": \"ns\", \"button\": " << c->buttonId
                 << ", \"caption\": " << JsonString(TitleOf(c->buttonId))
-                << ", \"count\": " << (c->record ? std::to_string(c->record->elementCount) : std::string("null"))
-                << ", \"result_text\": " << (c->record ? JsonString(c->record->resultText.GetString()) : std::string("null"))
-                << ", \"sink\": "
-                << (c->record && c->record->sink ? JsonString(c->record->sink->GetString()) : std::string("null"))
+                << ", \"count\": " << (ok ? std::to_string(m.elementCount) : std::string("null"))
+                << ", \"result_text\": " << (ok ? JsonString(ResultText(m)) : std::string("null"))
+                << ", \"sink\": " << (ok && m.sink ? JsonString(m.sink->GetString()) : std::string("null"))
                 << ", \"page_faults\": " << c->pageFaults
-                << ", \"error\": " << (c->error.empty() ? std::string("null") : JsonString(c->error));
-            if (!c->error.empty()) out << ", \"error_occurred\": true, \"error_message\": " << JsonString(c->error);
+                << ", \"error\": " << (ok ? std::string("null") : JsonString(ErrorOf(*c)));
+            if (!ok) {
+                out << ", \"error_kind\": \"" << ErrorKindName(m.error->kind) << "\", \"error_occurred\": true, \"error_message\": "
+                    << JsonString(ErrorOf(*c));
+            }
             out << "}";
         }
         const Summary& s = r.elapsedMilliseconds;

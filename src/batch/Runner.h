@@ -1,12 +1,11 @@
-// Drives the real main dialog offscreen as a user would and collects what
-// every click published.
+// Runs the buttons' kernels without a window, as many clicks as asked, and
+// keeps what each click measured.
 #pragma once
 
 #include "Options.h"
-#include "bench/Run.h"
+#include "bench/Measurement.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,22 +14,30 @@ namespace batch {
 /// One click of one button.
 struct Click {
     int buttonId = 0;
-    int repetition = 0;                     ///< 0-based
-    std::optional<bench::RunRecord> record; ///< none when the run failed
-    std::wstring error;                     ///< what the error box said; empty on success
-    long pageFaults = 0;                    ///< minor page faults of the process during the click
+    int repetition = 0;              ///< 0-based
+    bench::Measurement measurement;  ///< its error is set when the run was refused or failed
+    long pageFaults = 0;             ///< minor page faults of the process during the click
 };
 
 struct BatchRun {
     std::wstring countText;              ///< the count field's text when the runs started
-    std::vector<std::wstring> warnings;  ///< message boxes the count check showed
+    std::vector<std::wstring> warnings;  ///< what the count check told the user, one line each
     std::vector<Click> clicks;           ///< in the order they ran
 };
+
+/// The count field's text after the user pasted text over it: the field's
+/// own check rewrites a value above its limit to the limit and warns.
+struct PastedCount {
+    std::wstring fieldText;
+    /// The warning the window shows, on one line; empty when none was shown.
+    std::wstring warning;
+};
+PastedCount PasteCount(const std::wstring& text);
 
 /// Called before each click: button index, button id, repetition.
 using Progress = std::function<void(std::size_t index, int buttonId, int repetition)>;
 
-/// Needs an OffscreenApplication and the program's resources.
+/// Runs every click of the options' buttons, one button's clicks after the other.
 BatchRun RunButtons(const Options& options, const Progress& progress);
 
 }  // namespace batch

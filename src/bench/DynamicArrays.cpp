@@ -1,100 +1,95 @@
 // Heap arrays whose length is the count: int arrays from array new (by index
 // and through a walking pointer) and from malloc, and CString arrays filled
 // through narrow strings.
-#include "Run.h"
-#include "dialog/VelquorDlg.h"
+#include "Kernels.h"
+#include "Protocol.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <vector>
 
-void CVelquorDlg::OnBnClickedNewArray() {
-    CString text(L"");
-    m_editResult1001.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text);
+namespace bench {
 
+Measurement FillNewIntArray(int count) try {
+    if (auto refused = RefuseCount(count)) return *refused;
     std::unique_ptr<int[]> array(new int[static_cast<std::size_t>(count)]);
-    bench::Escape(array.get());
+    Escape(array.get());
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     for (int i = 0; i < count; ++i) {
         array[i] = i;
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
     std::vector<int> sink;
     if (count > 0) sink.push_back(array[count - 1]);
-    m_editResult1001.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1000, count, t1 - t0, text, bench::SinkText(sink)});
-    array.reset();
+    return Completed(count, t1 - t0, cpu1 - cpu0, SinkText(sink));
+} catch (...) {
+    return FailedRun(count);
 }
 
-void CVelquorDlg::OnBnClickedMallocArray() {
-    CString text(L"");
-    m_editResult1019.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text);
-
-    std::unique_ptr<int[], bench::FreeDeleter> array(
-        static_cast<int*>(std::malloc(sizeof(int) * static_cast<std::size_t>(count))));
+Measurement FillMallocIntArray(int count) try {
+    if (auto refused = RefuseCount(count)) return *refused;
+    std::unique_ptr<int[], FreeDeleter> array(static_cast<int*>(std::malloc(sizeof(int) * static_cast<std::size_t>(count))));
     // The fill needs the block; an empty one may come back as a null pointer.
-    if (array == nullptr && count > 0) throw CMemoryException();
-    bench::Escape(array.get());
+    if (array == nullptr && count > 0) throw std::bad_alloc();
+    Escape(array.get());
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     for (int i = 0; i < count; ++i) {
         array[i] = i;
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1019.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1018, count, t1 - t0, text, std::nullopt});
-    array.reset();
+    return Completed(count, t1 - t0, cpu1 - cpu0, std::nullopt);
+} catch (...) {
+    return FailedRun(count);
 }
 
-void CVelquorDlg::OnBnClickedNewArrayPointer() {
-    CString text(L"");
-    m_editResult1021.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text);
-
+Measurement FillNewIntArrayByPointer(int count) try {
+    if (auto refused = RefuseCount(count)) return *refused;
     std::unique_ptr<int[]> array(new int[static_cast<std::size_t>(count)]);
-    bench::Escape(array.get());
+    Escape(array.get());
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     int* p = array.get();
     for (int i = 0; i < count; ++i) {
         *p = i;
         ++p;
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
     // The value the kernel stored last, from the count alone: -1 for an empty
     // array, whose elements are never read.
     std::vector<int> sink;
     sink.push_back(count - 1);
-    m_editResult1021.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1020, count, t1 - t0, text, bench::SinkText(sink)});
-    array.reset();
+    return Completed(count, t1 - t0, cpu1 - cpu0, SinkText(sink));
+} catch (...) {
+    return FailedRun(count);
 }
 
-void CVelquorDlg::OnBnClickedCharNewArrayPointer() {
-    CString text(L"");
-    m_editResult1031.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text);
-
+Measurement FillCharStringArrayByPointer(int count) try {
+    if (auto refused = RefuseCount(count)) return *refused;
     // The pointer variant also holds a char array of count elements for the
     // whole run; nothing reads or writes it.
     std::unique_ptr<char[]> chars(new char[static_cast<std::size_t>(count)]);
-    bench::Escape(chars.get());
+    Escape(chars.get());
     std::unique_ptr<CString[]> array(new CString[static_cast<std::size_t>(count)]);
-    bench::Escape(array.get());
+    Escape(array.get());
+    CString text = ScratchText(count);
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     CString* p = array.get();
     for (int i = 0; i < count; ++i) {
@@ -103,47 +98,35 @@ void CVelquorDlg::OnBnClickedCharNewArrayPointer() {
         *p = narrow.GetString();
         ++p;
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    std::vector<CString> sink;
-    CString last;
-    if (count > 0) {
-        last = array[count - 1];
-        sink.push_back(last);
-    }
-    m_editResult1031.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1030, count, t1 - t0, text, bench::SinkText(sink)});
-    chars.reset();
-    array.reset();
+    return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(array.get(), count));
+} catch (...) {
+    return FailedRun(count);
 }
 
-void CVelquorDlg::OnBnClickedCharNewArray() {
-    CString text(L"");
-    m_editResult1034.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text);
-
+Measurement FillCharStringArray(int count) try {
+    if (auto refused = RefuseCount(count)) return *refused;
     std::unique_ptr<CString[]> array(new CString[static_cast<std::size_t>(count)]);
-    bench::Escape(array.get());
+    Escape(array.get());
+    CString text = ScratchText(count);
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     for (int i = 0; i < count; ++i) {
         text.Format(L"%d", i);
         CStringA narrow(text);
         array[i] = narrow.GetString();
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    std::vector<CString> sink;
-    CString last;
-    if (count > 0) {
-        last = array[count - 1];
-        sink.push_back(last);
-    }
-    m_editResult1034.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1032, count, t1 - t0, text, bench::SinkText(sink)});
-    array.reset();
+    return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(array.get(), count));
+} catch (...) {
+    return FailedRun(count);
 }
+
+}  // namespace bench

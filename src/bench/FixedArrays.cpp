@@ -1,81 +1,65 @@
-// Local arrays of 100,000 int in the handler's own stack frame (400,000 bytes):
+// Local arrays of 100,000 int in the kernel's own stack frame (400,000 bytes):
 // two std::array zeroed before the clock, one int[] used as it comes. They
-// always fill all 100,000 elements and never read the count field.
-#include "Run.h"
-#include "dialog/VelquorDlg.h"
+// always fill all 100,000 elements and never read the count.
+#include "Kernels.h"
+#include "Protocol.h"
 
 #include <array>
 #include <chrono>
 #include <cstring>
-#include <vector>
 
-void CVelquorDlg::OnBnClickedStdArray() {
-    CString text(L"");
-    m_editResult1013.SetWindowTextW(text);
+namespace bench {
+namespace {
 
-    std::array<int, bench::kFixedArrayLength> array;
+// Two buttons run the very same fill under two labels: one body,
+// inlined into each button's own kernel.
+[[gnu::always_inline]] inline Measurement FillZeroedStdArray() {
+    std::array<int, kFixedArrayLength> array;
     std::memset(array.data(), 0, sizeof array);
-    bench::Escape(array.data());
+    Escape(array.data());
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
-    for (int i = 0; i < bench::kFixedArrayLength; ++i) {
+    for (int i = 0; i < kFixedArrayLength; ++i) {
         array[i] = i;
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    std::vector<int> sink;
-    sink.push_back(array[bench::kFixedArrayLength - 1]);
-    m_editResult1013.SetWindowTextW(text);
-    if (m_runObserver != nullptr) {
-        m_runObserver->OnRun({1012, bench::kFixedArrayLength, t1 - t0, text, bench::SinkText(sink)});
-    }
+    return Completed(kFixedArrayLength, t1 - t0, cpu1 - cpu0, LastElement(array.data(), kFixedArrayLength));
 }
 
-void CVelquorDlg::OnBnClickedStdArrayInit() {
-    CString text(L"");
-    m_editResult1015.SetWindowTextW(text);
+}  // namespace
 
-    std::array<int, bench::kFixedArrayLength> array;
-    std::memset(array.data(), 0, sizeof array);
-    bench::Escape(array.data());
+Measurement FillLocalStdArray(int /*count: not read, always 100000*/) try {
+    return FillZeroedStdArray();
+} catch (...) {
+    return FailedRun(kFixedArrayLength);
+}
 
+Measurement FillLocalStdArrayInit(int /*count: not read, always 100000*/) try {
+    return FillZeroedStdArray();
+} catch (...) {
+    return FailedRun(kFixedArrayLength);
+}
+
+Measurement FillLocalIntArray(int /*count: not read, always 100000*/) try {
+    int array[kFixedArrayLength];
+    Escape(array);
+
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
-    for (int i = 0; i < bench::kFixedArrayLength; ++i) {
+    for (int i = 0; i < kFixedArrayLength; ++i) {
         array[i] = i;
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    std::vector<int> sink;
-    sink.push_back(array[bench::kFixedArrayLength - 1]);
-    m_editResult1015.SetWindowTextW(text);
-    if (m_runObserver != nullptr) {
-        m_runObserver->OnRun({1014, bench::kFixedArrayLength, t1 - t0, text, bench::SinkText(sink)});
-    }
+    return Completed(kFixedArrayLength, t1 - t0, cpu1 - cpu0, LastElement(array, kFixedArrayLength));
+} catch (...) {
+    return FailedRun(kFixedArrayLength);
 }
 
-void CVelquorDlg::OnBnClickedIntFixedArray() {
-    CString text(L"");
-    m_editResult1023.SetWindowTextW(text);
-
-    int array[bench::kFixedArrayLength];
-    bench::Escape(array);
-
-    const auto t0 = std::chrono::system_clock::now();
-    for (int i = 0; i < bench::kFixedArrayLength; ++i) {
-        array[i] = i;
-    }
-    bench::Clobber();
-    const auto t1 = std::chrono::system_clock::now();
-
-    bench::FormatResultText(text, t1 - t0);
-    std::vector<int> sink;
-    sink.push_back(array[bench::kFixedArrayLength - 1]);
-    m_editResult1023.SetWindowTextW(text);
-    if (m_runObserver != nullptr) {
-        m_runObserver->OnRun({1022, bench::kFixedArrayLength, t1 - t0, text, bench::SinkText(sink)});
-    }
-}
+}  // namespace bench

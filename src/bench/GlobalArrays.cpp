@@ -1,127 +1,104 @@
 // The four global arrays of 4,000,000 unsigned 64-bit elements, filled by name
 // and through the two global pointers. Every run that writes elements sets
-// them back to 0 after its result field is set, so each run starts on zeros.
+// them back to 0 before it returns, so each run starts on zeros.
 //
-// The count field keeps values at or below 100000, but the program itself can
-// put any text there: a count the arrays cannot hold is refused before the
-// clock starts.
+// The count field keeps values at or below 100000, but a caller may pass any
+// count: one the arrays cannot hold is refused before the clock starts.
 #include "GlobalData.h"
-#include "Run.h"
-#include "dialog/VelquorDlg.h"
+#include "Kernels.h"
+#include "Protocol.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 
-void CVelquorDlg::OnBnClickedGlobalStdArray() {
-    CString text(L"");
-    m_editResult1038.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text, bench::kGlobalArrayLength);
-    bench::Escape(&g_stdArray);
+namespace bench {
+namespace {
 
+/// Sets the elements a run wrote back to 0 when the run ends, however it
+/// ends: a failed sink must not leave values behind for the next run.
+class ZeroOnExit {
+public:
+    ZeroOnExit(unsigned long long* first, int count) : m_first(first), m_count(count) {}
+    ZeroOnExit(const ZeroOnExit&) = delete;
+    ZeroOnExit& operator=(const ZeroOnExit&) = delete;
+    ~ZeroOnExit() {
+        if (m_count > 0) std::memset(m_first, 0, sizeof(unsigned long long) * static_cast<std::size_t>(m_count));
+    }
+
+private:
+    unsigned long long* m_first;
+    int m_count;
+};
+
+}  // namespace
+
+template <auto& Array>
+Measurement FillGlobalArray(int count) try {
+    if (auto refused = RefuseCount(count, kGlobalArrayLength)) return *refused;
+    Escape(&Array);
+    const ZeroOnExit reset(&Array[0], count);
+
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     for (int i = 0; i < count; ++i) {
-        g_stdArray[i] = static_cast<unsigned long long>(i);
+        Array[i] = static_cast<unsigned long long>(i);
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1038.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1037, count, t1 - t0, text, std::nullopt});
-    if (count > 0) std::memset(g_stdArray.data(), 0, sizeof(unsigned long long) * count);
+    return Completed(count, t1 - t0, cpu1 - cpu0, std::nullopt);
+} catch (...) {
+    return FailedRun(count);
 }
 
-void CVelquorDlg::OnBnClickedGlobalStdArrayInit() {
-    CString text(L"");
-    m_editResult1040.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text, bench::kGlobalArrayLength);
-    bench::Escape(&g_stdArrayInit);
+template Measurement FillGlobalArray<g_stdArray>(int);
+template Measurement FillGlobalArray<g_stdArrayInit>(int);
+template Measurement FillGlobalArray<g_staticArray>(int);
+template Measurement FillGlobalArray<g_staticArrayInit>(int);
 
-    const auto t0 = std::chrono::system_clock::now();
-    for (int i = 0; i < count; ++i) {
-        g_stdArrayInit[i] = static_cast<unsigned long long>(i);
+namespace {
+
+/// Empties g_sinkStrings and gives it the decimal text of *element; with no
+/// element (a count of 0, whose element would lie before the array) it stays empty.
+std::optional<CString> SinkGlobalElement(const unsigned long long* element) {
+    g_sinkStrings.clear();
+    if (element != nullptr) {
+        CString value;
+        value.Format(L"%llu", *element);
+        g_sinkStrings.push_back(value);
     }
-    bench::Clobber();
-    const auto t1 = std::chrono::system_clock::now();
-
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1040.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1039, count, t1 - t0, text, std::nullopt});
-    if (count > 0) std::memset(g_stdArrayInit.data(), 0, sizeof(unsigned long long) * count);
+    return SinkText(g_sinkStrings);
 }
 
-void CVelquorDlg::OnBnClickedGlobalStaticArray() {
-    CString text(L"");
-    m_editResult1042.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text, bench::kGlobalArrayLength);
-    bench::Escape(g_staticArray);
+}  // namespace
 
-    const auto t0 = std::chrono::system_clock::now();
-    for (int i = 0; i < count; ++i) {
-        g_staticArray[i] = static_cast<unsigned long long>(i);
-    }
-    bench::Clobber();
-    const auto t1 = std::chrono::system_clock::now();
+Measurement FillGlobalArrayByPointer(int count) try {
+    if (auto refused = RefuseCount(count, kGlobalArrayLength)) return *refused;
+    Escape(g_pStaticArray);
+    const ZeroOnExit reset(g_pStaticArray, count);
 
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1042.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1041, count, t1 - t0, text, std::nullopt});
-    if (count > 0) std::memset(g_staticArray, 0, sizeof(unsigned long long) * count);
-}
-
-void CVelquorDlg::OnBnClickedGlobalStaticArrayInit() {
-    CString text(L"");
-    m_editResult1044.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text, bench::kGlobalArrayLength);
-    bench::Escape(g_staticArrayInit);
-
-    const auto t0 = std::chrono::system_clock::now();
-    for (int i = 0; i < count; ++i) {
-        g_staticArrayInit[i] = static_cast<unsigned long long>(i);
-    }
-    bench::Clobber();
-    const auto t1 = std::chrono::system_clock::now();
-
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1044.SetWindowTextW(text);
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1043, count, t1 - t0, text, std::nullopt});
-    if (count > 0) std::memset(g_staticArrayInit, 0, sizeof(unsigned long long) * count);
-}
-
-void CVelquorDlg::OnBnClickedGlobalPointer() {
-    CString text(L"");
-    m_editResult1054.SetWindowTextW(text);
-    const int count = bench::ReadCount(m_editCount, text, bench::kGlobalArrayLength);
-    bench::Escape(g_pStaticArray);
-
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     for (int i = 0; i < count; ++i) {
         g_pStaticArray[i] = static_cast<unsigned long long>(i);
     }
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1054.SetWindowTextW(text);
-    // The sink follows the result field. With a count of 0 there is no last
-    // element, and the sink is left empty.
-    g_sinkStrings.clear();
-    CString value;
-    if (count > 0) {
-        value.Format(L"%llu", g_pStaticArray[count - 1]);
-        g_sinkStrings.push_back(value);
-    }
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1053, count, t1 - t0, text, bench::SinkText(g_sinkStrings)});
-    if (count > 0) std::memset(g_pStaticArray, 0, sizeof(unsigned long long) * count);
+    std::optional<CString> sink = SinkGlobalElement(count > 0 ? &g_pStaticArray[count - 1] : nullptr);
+    return Completed(count, t1 - t0, cpu1 - cpu0, std::move(sink));
+} catch (...) {
+    return FailedRun(count);
 }
 
-void CVelquorDlg::OnBnClickedGlobalPointerInit() {
-    CString text(L"");
-    m_editResult1056.SetWindowTextW(text);
+Measurement MoveGlobalPointer(int count) try {
     // The sink reads element 3 x count - 3 of g_staticArrayInit; the count is
     // bounded so that this read, and the move of 2 x count, stay inside it.
-    const int count = bench::ReadCount(m_editCount, text, bench::kMovingPointerMaxCount);
-    bench::Escape(&g_pStaticArrayInit);
+    if (auto refused = RefuseCount(count, kMovingPointerMaxCount)) return *refused;
+    Escape(&g_pStaticArrayInit);
 
     // The pointer goes back to the first element of g_staticArrayInit when the
     // run ends, also when it ends by an exception, so every run starts there.
@@ -129,20 +106,17 @@ void CVelquorDlg::OnBnClickedGlobalPointerInit() {
         ~RewindPointer() { g_pStaticArrayInit = g_staticArrayInit; }
     } rewindPointer;
 
+    const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
     g_pStaticArrayInit += 2 * static_cast<std::ptrdiff_t>(count);
-    bench::Clobber();
+    Clobber();
     const auto t1 = std::chrono::system_clock::now();
+    const auto cpu1 = ThreadCpuTime();
 
-    bench::FormatResultText(text, t1 - t0);
-    m_editResult1056.SetWindowTextW(text);
-    // With a count of 0 the element count - 3 would lie before the array: the
-    // sink is left empty.
-    g_sinkStrings.clear();
-    CString value;
-    if (count > 0) {
-        value.Format(L"%llu", g_pStaticArrayInit[count - 3]);
-        g_sinkStrings.push_back(value);
-    }
-    if (m_runObserver != nullptr) m_runObserver->OnRun({1055, count, t1 - t0, text, bench::SinkText(g_sinkStrings)});
+    std::optional<CString> sink = SinkGlobalElement(count > 0 ? &g_pStaticArrayInit[count - 3] : nullptr);
+    return Completed(count, t1 - t0, cpu1 - cpu0, std::move(sink));
+} catch (...) {
+    return FailedRun(count);
 }
+
+}  // namespace bench

@@ -7,6 +7,8 @@ namespace dialog {
 
 inline constexpr long long kCountLimit = 100000;
 inline constexpr wchar_t kCountLimitText[] = L"100000";
+/// What the user is told when the field was rewritten to the limit.
+inline constexpr wchar_t kCountLimitWarning[] = L"最大値を超えました。\r\n100000に書き換えました。";
 /// Texts longer than this are too large without being converted.
 inline constexpr int kCountMaxConvertedLength = 18;
 

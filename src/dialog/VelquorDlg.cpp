@@ -143,5 +143,5 @@ void CVelquorDlg::OnEnChangeCount() {
     if (!dialog::CountExceedsLimit(text)) return;
     // The field is rewritten before the box opens.
     m_editCount.SetWindowTextW(dialog::kCountLimitText);
-    AfxMessageBox(L"最大値を超えました。\r\n100000に書き換えました。", MB_ICONHAND, 0);
+    AfxMessageBox(dialog::kCountLimitWarning, MB_ICONHAND, 0);
 }

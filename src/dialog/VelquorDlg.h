@@ -2,12 +2,13 @@
 // fields, the version button and the About entry of the system menu.
 #pragma once
 
+#include "RunRecord.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
 
 namespace bench {
-class RunObserver;
+struct ButtonSpec;
 }
 
 class CVelquorDlg : public CDialogEx {
@@ -18,7 +19,7 @@ public:
     const afx::MessageMap* GetMessageMap() const override;
 
     /// Every completed benchmark run is reported to this observer; nullptr: to no one.
-    void SetRunObserver(bench::RunObserver* observer) { m_runObserver = observer; }
+    void SetRunObserver(dialog::RunObserver* observer) { m_runObserver = observer; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -32,34 +33,42 @@ protected:
     void OnBnClickedVersion();
     void OnEnChangeCount();
 
-    // Benchmark handlers, one per button; each times one fill of its array.
-    // Dynamic arrays (bench/DynamicArrays.cpp)
-    void OnBnClickedNewArray();                // 1000: int[] from array new, by index
-    void OnBnClickedMallocArray();             // 1018: int[] from malloc
-    void OnBnClickedNewArrayPointer();         // 1020: int[] from array new, walking pointer
-    void OnBnClickedCharNewArrayPointer();     // 1030: CString[] through narrow strings, walking pointer
-    void OnBnClickedCharNewArray();            // 1032: CString[] through narrow strings, by index
-    // Vectors (bench/Vectors.cpp)
-    void OnBnClickedVectorPushBack();          // 1002: push_back into reserved storage
-    void OnBnClickedVectorPushBackNoReserve(); // 1006: push_back, growing inside the loop
-    void OnBnClickedVectorAt();                // 1004: at()
-    void OnBnClickedVectorIndex();             // 1008: operator[]
-    // String arrays (bench/StringArrays.cpp)
-    void OnBnClickedCStringNewArrayPointer();  // 1010: CString[] from array new, walking pointer
-    void OnBnClickedCStringNewArray();         // 1016: CString[] from array new, by index
-    void OnBnClickedCStringFixedArray();       // 1024: local CString[100000]
-    void OnBnClickedStdStringNewArray();       // 1035: std::string[] from array new
-    // Local fixed-size arrays (bench/FixedArrays.cpp)
-    void OnBnClickedStdArray();                // 1012: std::array<int, 100000>, zeroed first
-    void OnBnClickedStdArrayInit();            // 1014: the same, under "初期化した場合"
-    void OnBnClickedIntFixedArray();           // 1022: int[100000] as it comes
-    // Global static arrays (bench/GlobalArrays.cpp)
-    void OnBnClickedGlobalStdArray();          // 1037: g_stdArray
-    void OnBnClickedGlobalStdArrayInit();      // 1039: g_stdArrayInit
-    void OnBnClickedGlobalStaticArray();       // 1041: g_staticArray
-    void OnBnClickedGlobalStaticArrayInit();   // 1043: g_staticArrayInit
-    void OnBnClickedGlobalPointer();           // 1053: g_staticArray through g_pStaticArray
-    void OnBnClickedGlobalPointerInit();       // 1055: moves g_pStaticArrayInit
+    // Benchmark handlers, one per button (BenchmarkHandlers.cpp); each runs
+    // its button's kernel once and shows what it measured.
+    // Dynamic arrays
+    void OnBnClickedNewArray();                // int[] from array new, by index
+    void OnBnClickedMallocArray();             // int[] from malloc
+    void OnBnClickedNewArrayPointer();         // int[] from array new, walking pointer
+    void OnBnClickedCharNewArrayPointer();     // CString[] through narrow strings, walking pointer
+    void OnBnClickedCharNewArray();            // CString[] through narrow strings, by index
+    // Vectors
+    void OnBnClickedVectorPushBack();          // push_back into reserved storage
+    void OnBnClickedVectorPushBackNoReserve(); // push_back, growing inside the loop
+    void OnBnClickedVectorAt();                // at()
+    void OnBnClickedVectorIndex();             // operator[]
+    // String arrays
+    void OnBnClickedCStringNewArrayPointer();  // CString[] from array new, walking pointer
+    void OnBnClickedCStringNewArray();         // CString[] from array new, by index
+    void OnBnClickedCStringFixedArray();       // local CString[100000]
+    void OnBnClickedStdStringNewArray();       // std::string[] from array new
+    // Local fixed-size arrays
+    void OnBnClickedStdArray();                // std::array<int, 100000>, zeroed first
+    void OnBnClickedStdArrayInit();            // the same, under "初期化した場合"
+    void OnBnClickedIntFixedArray();           // int[100000] as it comes
+    // Global static arrays
+    void OnBnClickedGlobalStdArray();          // g_stdArray
+    void OnBnClickedGlobalStdArrayInit();      // g_stdArrayInit
+    void OnBnClickedGlobalStaticArray();       // g_staticArray
+    void OnBnClickedGlobalStaticArrayInit();   // g_staticArrayInit
+    void OnBnClickedGlobalPointer();           // g_staticArray through g_pStaticArray
+    void OnBnClickedGlobalPointerInit();       // moves g_pStaticArrayInit
+
+    /// The window's part of a benchmark click: clears the button's result
+    /// field, reads the count field unless the kernel has a fixed size, runs
+    /// the button's kernel, and shows the result text or tells why there is none.
+    void RunBenchmark(const bench::ButtonSpec& button);
+    /// The bound member of a result field.
+    CEdit& ResultField(int fieldId);
 
     HICON m_hIcon;
     CEdit m_editResult1001;
@@ -86,5 +95,5 @@ protected:
     CEdit m_editResult1054;
     CEdit m_editResult1056;
 
-    bench::RunObserver* m_runObserver = nullptr;
+    dialog::RunObserver* m_runObserver = nullptr;
 };

@@ -15,7 +15,9 @@
 #include <typeinfo>
 
 #include <cxxabi.h>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 // ---------------------------------------------------------------- message maps
 
@@ -200,15 +202,21 @@ std::string TypeName(const std::exception& e) {
     return result;
 }
 
-// What the user is told when a handler gives up with an exception: what
-// failed, in words, and the exception's own name and text.
-CString DescribeFailure(UINT message, WPARAM wParam, const char* kind, const char* what, const wchar_t* reason) {
+// A handler gave up with an exception: the user is told in words what
+// happened and what to do; the exception itself, which only a developer can
+// read, goes to standard error.
+void ReportFailure(UINT message, WPARAM wParam, const std::string& detail, const wchar_t* reason) {
     CString where;
     if (message == WM_COMMAND) where.Format(L"コントロール %d の処理を中止しました。", static_cast<int>(LOWORD(wParam)));
     else where = L"処理を中止しました。";
-    CString detail;
-    detail.Format(L"%ls\r\n%ls\r\n(%s: %s)", where.GetString(), reason, kind, what ? what : "");
-    return detail;
+    if (message == WM_COMMAND) {
+        std::fprintf(stderr, "velquor: control %d: %s\n", static_cast<int>(LOWORD(wParam)), detail.c_str());
+    } else {
+        std::fprintf(stderr, "velquor: message 0x%04x: %s\n", message, detail.c_str());
+    }
+    CString text;
+    text.Format(L"%ls\r\n%ls", where.GetString(), reason);
+    AfxMessageBox(text, MB_ICONHAND);
 }
 
 }  // namespace
@@ -218,30 +226,15 @@ LRESULT CWnd::CallWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // what failed and the window goes on taking input.
     try {
         return WindowProc(message, wParam, lParam);
-    } catch (const std::bad_array_new_length& e) {
-        AfxMessageBox(DescribeFailure(message, wParam, "std::bad_array_new_length", e.what(),
-                                      L"配列の要素数が正しくないため、配列を確保できませんでした。"),
-                      MB_ICONHAND);
     } catch (const std::bad_alloc& e) {
-        AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
-                                      L"メモリが不足しているため、メモリを確保できませんでした。"),
-                      MB_ICONHAND);
-    } catch (const std::length_error& e) {
-        AfxMessageBox(DescribeFailure(message, wParam, "std::length_error", e.what(),
-                                      L"要素数がコンテナの上限を超えています。"),
-                      MB_ICONHAND);
-    } catch (const std::invalid_argument& e) {
-        // Input a handler refuses, such as a count it cannot use.
-        AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
-                                      L"処理回数が正しくありません。"),
-                      MB_ICONHAND);
+        ReportFailure(message, wParam, TypeName(e) + ": " + e.what(),
+                      L"メモリが不足しています。ほかのアプリケーションを閉じてから、もう一度操作してください。");
     } catch (const std::exception& e) {
-        AfxMessageBox(DescribeFailure(message, wParam, TypeName(e).c_str(), e.what(),
-                                      L"処理中にエラーが発生しました。"),
-                      MB_ICONHAND);
+        ReportFailure(message, wParam, TypeName(e) + ": " + e.what(),
+                      L"処理中にエラーが発生しました。詳しい内容は標準エラー出力に書き出しました。");
     } catch (...) {
-        AfxMessageBox(DescribeFailure(message, wParam, "unknown", "", L"処理中に不明なエラーが発生しました。"),
-                      MB_ICONHAND);
+        ReportFailure(message, wParam, "an exception of unknown type",
+                      L"処理中に不明なエラーが発生しました。");
     }
     return 0;
 }

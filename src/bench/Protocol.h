@@ -1,0 +1,88 @@
+// What the kernels share outside their timed sections: refusing a count,
+// keeping the optimiser from moving or dropping a kernel's stores, reading the
+// thread's CPU clock, and turning the readings, a sink or an exception into a
+// Measurement.
+//
+// Each kernel reads the system clock itself, immediately around its own loop;
+// nothing here is called between t0 and t1 except Clobber().
+#pragma once
+
+#include "Measurement.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+/// Elements of each fixed local array.
+inline constexpr int kFixedArrayLength = 100000;
+
+/// A refusal when count is negative or above maxCount, before anything is
+/// allocated or timed: array new, malloc and reserve would turn a negative
+/// count into an enormous size, the others would time a loop that does nothing.
+std::optional<Measurement> RefuseCount(int count, int maxCount = INT_MAX);
+
+/// The string kernels' scratch string as the window hands it over: holding
+/// the count's text, so that its buffer exists before t0 and the loop formats
+/// each index into it in place, as into the count field's text.
+CString ScratchText(int count);
+
+/// This thread's CPU clock (CLOCK_THREAD_CPUTIME_ID).
+std::chrono::nanoseconds ThreadCpuTime() noexcept;
+
+/// A completed run. Kernels call it after their sink and before they release
+/// their data, so the inspector (below) still sees what the loop wrote.
+Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed,
+                      std::chrono::nanoseconds threadCpuTime, std::optional<CString> sink);
+
+/// Inside a catch block: the exception in flight as a failed run of count elements.
+Measurement FailedRun(int count);
+
+/// The sink's one value as text; none for an empty sink.
+std::optional<CString> SinkText(const std::vector<int>& sink);
+std::optional<CString> SinkText(const std::vector<CString>& sink);
+std::optional<CString> SinkText(const std::vector<std::string>& sink);
+
+/// The sink of the kernels that read their array back: a copy of the last
+/// element, taken into a local and pushed into a one-element vector; none for
+/// an empty array, which has no last element.
+template <class String>
+std::optional<CString> LastElement(const String* array, int count) {
+    std::vector<String> sink;
+    String last{};
+    if (count > 0) {
+        last = array[count - 1];
+        sink.push_back(last);
+    }
+    return SinkText(sink);
+}
+
+/// Called with every completed measurement while the kernel still holds its
+/// data (global arrays still hold the values written). For tests; empty by default.
+using Inspector = std::function<void(const Measurement&)>;
+void SetInspector(Inspector inspector);
+
+/// Makes the memory at p reachable by code the compiler cannot see, so the
+/// stores a kernel makes into it must really happen, and between the two
+/// clock readings. Costs no instruction. Call it before t0, never in a loop.
+inline void Escape(const void* p) {
+    asm volatile("" : : "r"(p) : "memory");
+}
+
+/// Tells the compiler that every escaped object may be read here: the
+/// kernel's stores are complete before the second clock reading.
+inline void Clobber() {
+    asm volatile("" : : : "memory");
+}
+
+/// Releases a malloc block.
+struct FreeDeleter {
+    void operator()(void* p) const noexcept { std::free(p); }
+};
+
+}  // namespace bench
