@@ -2,6 +2,7 @@
 // check through real typing and pasting, the hidden row, the keyboard, the
 // system menu and the two boxes.
 #include "TestUtil.h"
+#include "bench/Buttons.h"
 #include "dialog/VelquorDlg.h"
 #include "framework/Driver.h"
 
@@ -12,8 +13,6 @@
 
 namespace {
 
-constexpr std::array<int, 22> kResultFields = {1001, 1003, 1005, 1007, 1009, 1011, 1013, 1015, 1017, 1019, 1021,
-                                               1023, 1025, 1031, 1034, 1036, 1038, 1040, 1042, 1044, 1054, 1056};
 constexpr wchar_t kWarning[] = L"最大値を超えました。\r\n100000に書き換えました。";
 
 class MainDialogTest : public ::testing::Test {
@@ -36,9 +35,9 @@ protected:
 TEST_F(MainDialogTest, OpensWithDefaultCountEmptyResultsAndFocusOnQuit) {
     EXPECT_EQ(drv.Caption(), CString(L"Lumorak"));
     EXPECT_EQ(drv.Text(1033), CString(L"100000"));
-    for (int id : kResultFields) {
-        EXPECT_TRUE(drv.Text(id).IsEmpty()) << id;
-        EXPECT_TRUE(drv.ReadOnly(id)) << id;
+    for (const bench::ButtonSpec& b : bench::kButtons) {
+        EXPECT_TRUE(drv.Text(b.resultFieldId).IsEmpty()) << b.resultFieldId;
+        EXPECT_TRUE(drv.ReadOnly(b.resultFieldId)) << b.resultFieldId;
     }
     EXPECT_EQ(drv.FocusId(), 1);
     EXPECT_TRUE(Boxes().empty());

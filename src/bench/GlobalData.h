@@ -16,7 +16,7 @@ namespace bench {
 /// Elements of each global array.
 inline constexpr int kGlobalArrayLength = 4000000;
 
-/// The largest count button 1055 accepts: its sink reads element
+/// The largest count MoveGlobalPointer accepts: its sink reads element
 /// 3 x count - 3 of g_staticArrayInit, which must lie inside the array.
 inline constexpr int kMovingPointerMaxCount = (kGlobalArrayLength + 2) / 3;
 static_assert(3LL * kMovingPointerMaxCount - 3 < kGlobalArrayLength);
@@ -24,21 +24,23 @@ static_assert(3LL * (kMovingPointerMaxCount + 1) - 3 >= kGlobalArrayLength);
 
 }  // namespace bench
 
-/// Filled by button 1037.
+/// Filled by FillGlobalArray<g_stdArray>.
 extern std::array<unsigned long long, bench::kGlobalArrayLength> g_stdArray;
-/// Filled by button 1039.
+/// Filled by FillGlobalArray<g_stdArrayInit>.
 extern std::array<unsigned long long, bench::kGlobalArrayLength> g_stdArrayInit;
-/// Filled by button 1041 by name and by button 1053 through g_pStaticArray.
+/// Filled by name by FillGlobalArray<g_staticArray>, and through g_pStaticArray
+/// by FillGlobalArrayByPointer.
 extern unsigned long long g_staticArray[bench::kGlobalArrayLength];
-/// Filled by button 1043 by name; button 1055 moves g_pStaticArrayInit over it.
+/// Filled by name by FillGlobalArray<g_staticArrayInit>; MoveGlobalPointer moves
+/// g_pStaticArrayInit over it.
 extern unsigned long long g_staticArrayInit[bench::kGlobalArrayLength];
 
 /// The first element of g_staticArray; never changes.
 extern unsigned long long* g_pStaticArray;
-/// Button 1055 moves it forward during its run and puts it back to the first
+/// MoveGlobalPointer moves it forward during its run and puts it back to the first
 /// element of g_staticArrayInit before the run ends.
 extern unsigned long long* g_pStaticArrayInit;
 
-/// After a run of 1053 or 1055: the decimal text of the one element that run
+/// After a run of either pointer kernel: the decimal text of the one element that run
 /// read; empty when that run's count was 0.
 extern std::vector<CString> g_sinkStrings;
