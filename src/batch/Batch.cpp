@@ -68,7 +68,9 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
         auto chartFile = OutputFile::Open(options.plot);
         if (auto* why = std::get_if<std::string>(&chartFile)) return fail(*why);
         plotFile.emplace(std::move(std::get<OutputFile>(chartFile)));
-        if (plotFile->SameFileAs(reportFile)) return fail("cannot write " + options.plot + ": the report goes to the same file");
+        if (plotFile->SameFileAs(reportFile)) {
+            return fail("cannot write " + options.plot + ": the report goes to the same file");
+        }
     }
 
     // The real dialog, on Qt's offscreen platform: no window, no display needed.

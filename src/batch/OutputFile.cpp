@@ -34,7 +34,9 @@ extern "C" void RemovePendingAndDie(int signal) {
         if (dirFd >= 0) ::unlinkat(dirFd, p.name, 0);
     }
     // Blocked while its handler runs: the default action follows its return.
-    ::signal(signal, SIG_DFL);
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    ::sigaction(signal, &fallback, nullptr);
     ::raise(signal);
 }
 
@@ -233,11 +235,13 @@ struct OutputFile::Target {
             const uid_t user = ::geteuid();
             if ((dir.st_mode & S_ISVTX) && user != 0 && st.st_uid != user && dir.st_uid != user) return Failure(EPERM);
         }
+        // Some file systems allow fewer than NAME_MAX bytes; the signal handler holds no more.
         const long limit = ::fpathconf(dirFd, _PC_NAME_MAX);
-        const std::size_t nameMax = limit > 16 ? static_cast<std::size_t>(limit) : NAME_MAX;
+        const std::size_t nameMax =
+            limit > 16 ? std::min<std::size_t>(static_cast<std::size_t>(limit), NAME_MAX) : NAME_MAX;
         const HoldSignals hold;
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-            temporary = TemporaryName(base, std::min<std::size_t>(nameMax, NAME_MAX));
+            temporary = TemporaryName(base, nameMax);
             fd = ::openat(dirFd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
             if (fd < 0 && errno != EEXIST) {
                 const int error = errno;
