@@ -57,8 +57,7 @@ TEST(BatchOptionsTest, BadArgumentsSayWhatIsWrong) {
     }
     EXPECT_TRUE(ErrorOf({"--repetitions", "10000"}).empty());
     EXPECT_NE(ErrorOf({"--format", "xml"}).find("table, csv or json"), std::string::npos);
-    EXPECT_NE(ErrorOf({"--output", "/nonexistent-folder/report.txt"}).find("does not exist"), std::string::npos);
-    EXPECT_NE(ErrorOf({"--plot", "/tmp"}).find("is a directory"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--output", ""}).find("needs a file name"), std::string::npos);
     EXPECT_NE(ErrorOf({"--count"}).find("needs a value"), std::string::npos);
     EXPECT_NE(ErrorOf({"--frobnicate"}).find("unknown option"), std::string::npos);
 }
@@ -260,6 +259,39 @@ TEST_F(BatchProgramTest, WritesTheReportFileAndAPngChart) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(root)) files += entry.path().filename().string()[0] == '.';
     EXPECT_EQ(files, 0);
+}
+
+TEST_F(BatchProgramTest, AnOutputThatCannotBeWrittenStopsBeforeTheRunWithItsCause) {
+    fs::create_directory(root / "folder");
+    const Outcome folder = Batch({"--buttons", "1000", "--repetitions", "1", "--output", (root / "folder").string()});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_EQ(folder.errors, "velquor: cannot write " + (root / "folder").string() + ": Is a directory\n");
+    EXPECT_TRUE(folder.output.empty()) << "nothing ran";
+
+    const std::string same = (root / "same").string();
+    const Outcome twice = Batch({"--buttons", "1000", "--repetitions", "1", "--output", same, "--plot", same});
+    EXPECT_EQ(twice.exitCode, 2);
+    EXPECT_EQ(twice.errors, "velquor: cannot write " + same + ": the report goes to the same file\n");
+    EXPECT_FALSE(fs::exists(same));
+}
+
+TEST_F(BatchProgramTest, AChartThatCannotBeWrittenExitsTwoWithItsCause) {
+    const Outcome full = Batch({"--buttons", "1000", "--repetitions", "1", "--plot", "/dev/full"});
+    EXPECT_EQ(full.exitCode, 2);
+    EXPECT_NE(full.errors.find("velquor: cannot write /dev/full: No space left on device"), std::string::npos)
+        << full.errors;
+    EXPECT_EQ(full.errors.find("libpng"), std::string::npos) << full.errors;
+    EXPECT_NE(full.output.find("1000"), std::string::npos) << "the report is still written";
+}
+
+TEST_F(BatchProgramTest, WhenNoClickSucceedsTheChartIsEmptyAndTheExitIsOne) {
+    const fs::path chart = root / "chart.png";
+    const Outcome failed =
+        Batch({"--buttons", "1000", "--count", "-5", "--repetitions", "2", "--plot", chart.string()});
+    EXPECT_EQ(failed.exitCode, 1) << failed.errors;
+    EXPECT_EQ(failed.errors.find("chart"), std::string::npos) << failed.errors;
+    QImage image;
+    EXPECT_TRUE(image.load(QString::fromStdString(chart.string()), "PNG"));
 }
 
 }  // namespace

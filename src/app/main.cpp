@@ -36,10 +36,13 @@ void PrintHelp() {
         "  --format F         table (default), csv or json\n"
         "  --output FILE      write the report to FILE instead of standard output\n"
         "  --plot FILE        also draw a bar chart of the results as a PNG image\n"
+        "                     (a file is replaced whole, a character device or FIFO written through;\n"
+        "                     checked before the run)\n"
         "velquor --list       one line per button, all 22 (hidden ones marked): id, caption, whether it reads the count field\n"
         "velquor --help, velquor --version\n"
         "\n"
-        "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments.\n");
+        "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments\n"
+        "or an output that cannot be written (the cause is printed).\n");
 }
 
 bool HaveDisplay() {

@@ -1,6 +1,7 @@
 #include "Batch.h"
 
 #include "Options.h"
+#include "OutputFile.h"
 #include "Report.h"
 #include "Runner.h"
 #include "SystemInfo.h"
@@ -12,39 +13,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
+#include <optional>
 #include <sstream>
 
 namespace batch {
 namespace {
-
-// Writes the whole file under a temporary name beside it, then renames it
-// into place: a report is written whole or not at all.
-template <class Write>
-bool WriteWhole(const std::string& path, Write write) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    // (Built with append: g++ 12 misreads "." + name + suffix under -O3.)
-    std::string hidden(".");
-    hidden.append(target.filename().string()).append(".XXXXXX");
-    std::string pattern = (dir / hidden).string();
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) return false;
-    close(fd);
-    if (!write(pattern)) {
-        std::remove(pattern.c_str());
-        return false;
-    }
-    std::error_code ec;
-    fs::permissions(pattern, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read,
-                    fs::perm_options::replace, ec);
-    fs::rename(pattern, target, ec);
-    if (ec) std::remove(pattern.c_str());
-    return !ec;
-}
 
 afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
     afx::BarChart chart;
@@ -55,6 +28,7 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
                      std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     chart.axisLabel = L"ミリ秒 (対数目盛)";
+    chart.emptyNote = L"成功したクリックがないため、描く値がありません";
     for (const ButtonResult& r : results) {
         const Summary& s = r.elapsedMilliseconds;
         chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), s.median, s.min, s.max});
@@ -73,12 +47,29 @@ int ListMain() {
 }
 
 int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
-    auto parsed = ParseOptions(args);
-    if (auto* error = std::get_if<std::string>(&parsed)) {
-        std::fprintf(stderr, "velquor: %s\n", error->c_str());
+    ReserveStandardStreams();
+    auto fail = [](const std::string& why) {
+        std::fprintf(stderr, "velquor: %s\n", why.c_str());
         return 2;
-    }
+    };
+    auto parsed = ParseOptions(args);
+    if (auto* error = std::get_if<std::string>(&parsed)) return fail(*error);
     const Options options = std::get<Options>(parsed);
+
+    // Where the report and the chart go is settled before the run: a path
+    // that cannot be written costs no run.
+    auto opened = options.output.empty() ? OutputFile::StandardOutput() : OutputFile::Open(options.output);
+    if (auto* why = std::get_if<std::string>(&opened)) return fail(*why);
+    OutputFile& reportFile = std::get<OutputFile>(opened);
+    std::optional<OutputFile> plotFile;
+    if (!options.plot.empty()) {
+        auto chartFile = OutputFile::Open(options.plot);
+        if (auto* why = std::get_if<std::string>(&chartFile)) return fail(*why);
+        plotFile.emplace(std::move(std::get<OutputFile>(chartFile)));
+        if (plotFile->SameFileAs(reportFile)) {
+            return fail("cannot write " + options.plot + ": the report goes to the same file");
+        }
+    }
 
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
@@ -99,25 +90,14 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
     case Format::Json: WriteJson(report, run, system); break;
     }
     int status = 0;
-    if (options.output.empty()) {
-        std::cout << report.str() << std::flush;
-    } else if (!WriteWhole(options.output, [&](const std::string& tmp) {
-                   std::ofstream file(tmp, std::ios::binary);
-                   file << report.str();
-                   return static_cast<bool>(file.flush());
-               })) {
-        std::fprintf(stderr, "velquor: could not write %s\n", options.output.c_str());
-        status = 2;
-    }
-    if (!options.plot.empty()) {
+    if (const std::string why = reportFile.Write(report.str()); !why.empty()) status = fail(why);
+    if (plotFile) {
         // Only the chart needs Qt, to draw; on its offscreen platform no display is needed.
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         afx::OffscreenApplication application(argc, argv);
-        const afx::BarChart chart = MakeChart(run, system);
-        if (!WriteWhole(options.plot, [&](const std::string& tmp) { return afx::SaveBarChartPng(chart, tmp); })) {
-            std::fprintf(stderr, "velquor: could not draw the chart into %s\n", options.plot.c_str());
-            status = 2;
-        }
+        const std::optional<std::string> png = afx::RenderBarChartPng(MakeChart(run, system));
+        const std::string why = png ? plotFile->Write(*png) : "cannot draw the chart: the PNG encoder failed";
+        if (!why.empty()) status = fail(why);
     }
     if (status) return status;
     for (const Click& c : run.clicks) {

@@ -3,10 +3,7 @@
 #include "bench/Buttons.h"
 #include "framework/AfxString.h"
 
-#include <unistd.h>
-
 #include <charconv>
-#include <filesystem>
 #include <sstream>
 
 namespace batch {
@@ -47,18 +44,6 @@ std::variant<std::vector<int>, std::string> ParseButtons(const std::string& list
 
 }  // namespace
 
-std::string CheckWritable(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path p(path);
-    if (fs::is_directory(p, ec)) return path + " is a directory";
-    const fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
-    if (!fs::is_directory(dir, ec)) return "folder " + dir.string() + " does not exist";
-    if (::access(dir.c_str(), W_OK) != 0) return "folder " + dir.string() + " is not writable";
-    if (fs::exists(p, ec) && ::access(p.c_str(), W_OK) != 0) return path + " is not writable";
-    return {};
-}
-
 std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
     Options options;
     for (const bench::ButtonSpec& b : bench::kButtons) {
@@ -95,7 +80,6 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
             else return "unknown format '" + *v + "'; use table, csv or json";
         } else if (arg == "--output" || arg == "--plot") {
             if (v->empty()) return arg + " needs a file name";
-            if (const std::string why = CheckWritable(*v); !why.empty()) return "cannot write " + arg.substr(2) + ": " + why;
             (arg == "--output" ? options.output : options.plot) = *v;
         }
     }

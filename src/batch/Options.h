@@ -24,7 +24,4 @@ inline constexpr int kMaxRepetitions = 10000;
 /// Parses the arguments after "--batch". On error: the message to print.
 std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args);
 
-/// Empty when a file can be created or replaced at path; else why not.
-std::string CheckWritable(const std::string& path);
-
 }  // namespace batch

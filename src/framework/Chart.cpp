@@ -2,6 +2,7 @@
 
 #include "QtWindows.h"
 
+#include <QBuffer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -11,14 +12,16 @@
 
 namespace afx {
 
-bool SaveBarChartPng(const BarChart& chart, const std::string& path) {
+std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
     double lowest = 0, highest = 0;
     for (const ChartBar& b : chart.bars) {
         if (b.value <= 0 || b.low <= 0) continue;
         lowest = lowest == 0 ? b.low : std::min(lowest, b.low);
         highest = std::max({highest, b.high, b.value});
     }
-    if (lowest <= 0 || highest <= 0) return false;
+    // Nothing to draw: the plot carries the note instead.
+    const bool empty = lowest <= 0 || highest <= 0;
+    if (empty) lowest = highest = 1;
     // Whole decades around the data.
     const int firstDecade = static_cast<int>(std::floor(std::log10(lowest)));
     const int lastDecade = std::max(firstDecade + 1, static_cast<int>(std::ceil(std::log10(highest))));
@@ -33,7 +36,8 @@ bool SaveBarChartPng(const BarChart& chart, const std::string& path) {
     const int left = labelWidth + 24, right = 40, top = 78, bottom = 56;
     const int plotWidth = 720;
     const int width = left + plotWidth + right;
-    const int height = top + rowHeight * static_cast<int>(chart.bars.size()) + bottom;
+    const int rows = std::max(1, static_cast<int>(chart.bars.size()));
+    const int height = top + rowHeight * rows + bottom;
 
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -52,9 +56,9 @@ bool SaveBarChartPng(const BarChart& chart, const std::string& path) {
     p.setPen(QColor(60, 60, 60));
     p.drawText(QRect(0, 38, width, 24), Qt::AlignHCenter | Qt::AlignVCenter, QString::fromStdWString(chart.subtitle));
 
-    // Decade grid with labels.
-    const int plotBottom = top + rowHeight * static_cast<int>(chart.bars.size());
-    for (int d = firstDecade; d <= lastDecade; ++d) {
+    // Decade grid with labels; an empty chart has no scale to show.
+    const int plotBottom = top + rowHeight * rows;
+    for (int d = firstDecade; d <= lastDecade && !empty; ++d) {
         const int x = xOf(std::pow(10.0, d));
         p.setPen(QPen(QColor(200, 200, 200), 1));
         p.drawLine(x, top - 4, x, plotBottom);
@@ -91,10 +95,18 @@ bool SaveBarChartPng(const BarChart& chart, const std::string& path) {
         }
         y += rowHeight;
     }
+    if (empty) {
+        p.setPen(QColor(160, 0, 0));
+        p.drawText(QRect(left, top, plotWidth, plotBottom - top), Qt::AlignCenter | Qt::TextWordWrap,
+                   QString::fromStdWString(chart.emptyNote));
+    }
     p.setPen(QColor(120, 120, 120));
     p.drawRect(left, top - 4, plotWidth, plotBottom - top + 4);
     p.end();
-    return image.save(QString::fromStdString(path), "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return std::nullopt;
+    return png.toStdString();
 }
 
 }  // namespace afx

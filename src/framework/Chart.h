@@ -1,7 +1,8 @@
-// A horizontal bar chart written to a PNG file: one bar per row at a value,
+// A horizontal bar chart drawn as a PNG image: one bar per row at a value,
 // with a whisker from a low to a high value, on a logarithmic axis.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,13 @@ struct BarChart {
     std::wstring title;
     std::wstring subtitle;
     std::wstring axisLabel;  ///< unit of the values, under the axis
+    std::wstring emptyNote;  ///< shown across the plot when no bar has a value to draw
     std::vector<ChartBar> bars;
 };
 
-/// Draws the chart and writes it as a PNG image. False when the file cannot
-/// be written or there is nothing positive to draw.
-bool SaveBarChartPng(const BarChart& chart, const std::string& path);
+/// Draws the chart and returns the bytes of its PNG file; none only when the
+/// image cannot be encoded. A chart without a positive value is still drawn,
+/// with its empty note.
+std::optional<std::string> RenderBarChartPng(const BarChart& chart);
 
 }  // namespace afx

@@ -1,0 +1,56 @@
+// Where a report's bytes go, and how they get there without damaging what
+// stands at the path: a file is replaced whole or not at all, a character
+// device or FIFO is written through and never replaced, standard output has
+// every write checked. Errors name their cause.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace batch {
+
+/// Keeps descriptors 0, 1 and 2 taken (a closed one by /dev/null, read only),
+/// so that no file opened later becomes standard output or error by accident
+/// and receives stray writes. Call before anything opens a file.
+void ReserveStandardStreams();
+
+/// One destination of a report, settled before the run so that a path that
+/// cannot be written costs no run.
+class OutputFile {
+public:
+    /// Standard output (whatever descriptor 1 is).
+    static OutputFile StandardOutput();
+
+    /// Settles where the bytes for path will go. Symbolic links are followed
+    /// to their target. A regular file or a name not yet taken gets its
+    /// temporary file beside the target now (removed again if SIGINT, SIGTERM,
+    /// SIGHUP or SIGPIPE end the process); a character device or FIFO is only
+    /// checked. A directory or any other kind of file is refused. On error:
+    /// "cannot write PATH: cause".
+    static std::variant<OutputFile, std::string> Open(const std::string& path);
+
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    /// Removes a temporary file that was never put in place.
+    ~OutputFile();
+
+    /// Whether writing both would make one overwrite the other: the same
+    /// existing file (device and inode, so links and hard links count), or
+    /// the same new name in the same folder. A character device takes both.
+    bool SameFileAs(const OutputFile& other) const;
+
+    /// Writes all of bytes, once. A file gets the existing target's owner
+    /// where that can be kept and its permission bits (a new one keeps what
+    /// the umask gave), is synced and renamed over the target. Empty on
+    /// success; else "cannot write PATH: cause".
+    std::string Write(std::string_view bytes);
+
+private:
+    struct Target;
+    explicit OutputFile(std::unique_ptr<Target> target);
+    std::unique_ptr<Target> m_target;
+};
+
+}  // namespace batch

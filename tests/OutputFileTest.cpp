@@ -1,0 +1,310 @@
+// Where a report's bytes go: files replaced whole, devices and FIFOs written
+// through, links followed, and every failure told with its cause. Everything
+// happens in a scratch folder; /dev/full and /dev/null are only written to.
+#include "batch/OutputFile.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using batch::OutputFile;
+
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Put(const fs::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+mode_t ModeOf(const fs::path& file) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(file.c_str(), &st), 0) << file;
+    return st.st_mode;
+}
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "velquor-output-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // Opens path, failing the test on an error.
+    OutputFile Open(const fs::path& path) {
+        auto opened = OutputFile::Open(path.string());
+        if (auto* why = std::get_if<std::string>(&opened)) ADD_FAILURE() << *why;
+        return std::move(std::get<OutputFile>(opened));
+    }
+    // The message Open gives for path; empty when it opened.
+    std::string Refusal(const fs::path& path) {
+        auto opened = OutputFile::Open(path.string());
+        const auto* why = std::get_if<std::string>(&opened);
+        return why ? *why : std::string();
+    }
+    // Names in the scratch folder (and one level below) that start with a dot.
+    std::vector<std::string> Hidden() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::recursive_directory_iterator(root)) {
+            const std::string name = entry.path().filename().string();
+            if (name[0] == '.') names.push_back(name);
+        }
+        return names;
+    }
+
+    fs::path root;
+};
+
+TEST_F(OutputFileTest, AnExistingFileIsReplacedWholeAndKeepsItsModeAndOwner) {
+    const fs::path file = root / "report.json";
+    Put(file, "an old report that is longer than the new one");
+    ::chmod(file.c_str(), 0600);
+    const bool root_user = ::geteuid() == 0;
+    if (root_user) {
+        ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    }
+    struct stat before {};
+    ::stat(file.c_str(), &before);
+
+    OutputFile out = Open(file);
+    EXPECT_EQ(Hidden().size(), 1u) << "the temporary file exists before the run";
+    EXPECT_EQ(Slurp(file), "an old report that is longer than the new one") << "nothing is touched before the write";
+    ASSERT_EQ(out.Write("new"), "");
+
+    EXPECT_EQ(Slurp(file), "new");
+    struct stat after {};
+    ::stat(file.c_str(), &after);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_NE(after.st_ino, before.st_ino) << "replaced by rename, not rewritten in place";
+    if (root_user) {
+        EXPECT_EQ(after.st_uid, 65534u);
+    }
+    EXPECT_TRUE(Hidden().empty());
+}
+
+TEST_F(OutputFileTest, ANewFileGetsWhatTheUmaskAllows) {
+    const mode_t previous = ::umask(027);
+    {
+        OutputFile out = Open(root / "a.csv");
+        EXPECT_EQ(out.Write("a"), "");
+    }
+    ::umask(077);
+    {
+        OutputFile out = Open(root / "b.csv");
+        EXPECT_EQ(out.Write("b"), "");
+    }
+    ::umask(previous);
+    EXPECT_EQ(ModeOf(root / "a.csv") & 07777, 0640u);
+    EXPECT_EQ(ModeOf(root / "b.csv") & 07777, 0600u);
+}
+
+TEST_F(OutputFileTest, ALinkIsFollowedAndStaysALink) {
+    fs::create_directory(root / "real");
+    fs::create_directory(root / "links");
+    Put(root / "real" / "target.txt", "old");
+    fs::create_symlink("../real/target.txt", root / "links" / "report.txt");
+    fs::create_symlink("report.txt", root / "links" / "chain.txt");  // link to a link
+    fs::create_symlink("../real/new.png", root / "links" / "dangling.png");
+
+    OutputFile chained = Open(root / "links" / "chain.txt");
+    OutputFile dangling = Open(root / "links" / "dangling.png");
+    EXPECT_EQ(chained.Write("report"), "");
+    EXPECT_EQ(dangling.Write("chart"), "");
+
+    EXPECT_TRUE(S_ISLNK(ModeOf(root / "links" / "report.txt")));
+    EXPECT_TRUE(S_ISLNK(ModeOf(root / "links" / "chain.txt")));
+    EXPECT_TRUE(S_ISLNK(ModeOf(root / "links" / "dangling.png")));
+    EXPECT_EQ(fs::read_symlink(root / "links" / "report.txt"), "../real/target.txt");
+    EXPECT_EQ(Slurp(root / "real" / "target.txt"), "report");
+    EXPECT_EQ(Slurp(root / "real" / "new.png"), "chart");
+    EXPECT_TRUE(Hidden().empty());
+
+    fs::create_symlink("loop", root / "loop");
+    EXPECT_NE(Refusal(root / "loop").find("Too many levels of symbolic links"), std::string::npos);
+}
+
+TEST_F(OutputFileTest, AFifoIsWrittenThroughAndStaysAFifo) {
+    const fs::path fifo = root / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    OutputFile out = Open(fifo);
+    EXPECT_TRUE(Hidden().empty()) << "a FIFO needs no temporary file";
+    std::string received;
+    std::thread reader([&] { received = Slurp(fifo); });
+    const std::string report(200000, 'x');  // more than a pipe holds at once
+    EXPECT_EQ(out.Write(report), "");
+    reader.join();
+    EXPECT_EQ(received.size(), report.size());
+    EXPECT_TRUE(S_ISFIFO(ModeOf(fifo)));
+}
+
+TEST_F(OutputFileTest, DirectoriesAndOtherKindsAreRefusedWithTheirCause) {
+    fs::create_directory(root / "folder");
+    Put(root / "plain", "keep");
+    const fs::path socketPath = root / "sock";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    fs::create_symlink("folder", root / "to-folder");
+
+    const struct {
+        fs::path path;
+        std::string cause;
+    } cases[] = {
+        {root / "folder", "Is a directory"},
+        {root / "to-folder", "Is a directory"},
+        {root.string() + "/new/", "Is a directory"},
+        {socketPath, "it is a socket, not a regular file, a character device or a FIFO"},
+        {root / "missing" / "r.json", "folder " + (root / "missing").string() + " does not exist"},
+        {root / "plain" / "r.json", "Not a directory"},
+        {"", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Refusal(c.path), "cannot write " + c.path.string() + ": " + c.cause);
+    }
+    ::close(sock);
+    EXPECT_TRUE(fs::is_directory(root / "folder"));
+    EXPECT_TRUE(S_ISSOCK(ModeOf(socketPath)));
+    EXPECT_EQ(Slurp(root / "plain"), "keep");
+    EXPECT_TRUE(Hidden().empty());
+}
+
+TEST_F(OutputFileTest, TheSameFileIsRecognisedThroughLinksAndHardLinks) {
+    Put(root / "a.png", "");
+    fs::create_hard_link(root / "a.png", root / "hard.png");
+    fs::create_symlink("a.png", root / "soft.png");
+    fs::create_directory(root / "sub");
+    fs::create_symlink("sub", root / "subdir-link");
+    ASSERT_EQ(::mkfifo((root / "pipe").c_str(), 0600), 0);
+
+    const struct {
+        fs::path first, second;
+        bool same;
+    } cases[] = {
+        {root / "a.png", root / "hard.png", true},
+        {root / "soft.png", root / "a.png", true},
+        {root / "new.png", root / "new.png", true},
+        {root / "sub" / "new.png", root / "subdir-link" / "new.png", true},  // a new file through a linked folder
+        {root / "pipe", root / "pipe", true},
+        {root / "new.png", root / "sub" / "new.png", false},
+        {root / "a.png", root / "new.png", false},
+        {"/dev/null", "/dev/null", false},  // a character device takes both
+    };
+    for (const auto& c : cases) {
+        const OutputFile first = Open(c.first);
+        const OutputFile second = Open(c.second);
+        EXPECT_EQ(first.SameFileAs(second), c.same) << c.first << " " << c.second;
+        EXPECT_EQ(second.SameFileAs(first), c.same) << c.second << " " << c.first;
+    }
+
+    // Standard output redirected to a file is that file.
+    const int saved = ::dup(STDOUT_FILENO);
+    const int file = ::open((root / "a.png").c_str(), O_WRONLY);
+    ::dup2(file, STDOUT_FILENO);
+    const OutputFile standardOutput = OutputFile::StandardOutput();
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(file);
+    ::close(saved);
+    EXPECT_TRUE(standardOutput.SameFileAs(Open(root / "soft.png")));
+    EXPECT_FALSE(standardOutput.SameFileAs(Open(root / "new.png")));
+}
+
+TEST_F(OutputFileTest, NamesUpToTheFileNameLimitCanBeWritten) {
+    std::string japanese;
+    for (int i = 0; i < 85; ++i) japanese += "あ";  // 255 bytes, three to a character
+    for (const std::string& name : {std::string(255, 'a'), japanese}) {
+        OutputFile out = Open(root / name);
+        const std::vector<std::string> hidden = Hidden();
+        ASSERT_EQ(hidden.size(), 1u);
+        EXPECT_LE(hidden[0].size(), 255u);
+        // ".", whole characters of the name, ".", six random letters.
+        EXPECT_EQ((hidden[0].size() - 8) % (name == japanese ? 3 : 1), 0u) << hidden[0];
+        EXPECT_EQ(hidden[0].compare(1, 3, name, 0, 3), 0);
+        EXPECT_EQ(out.Write(name), "");
+        EXPECT_EQ(Slurp(root / name), name);
+    }
+    EXPECT_TRUE(Hidden().empty());
+    EXPECT_NE(Refusal(root / std::string(256, 'a')).find("File name too long"), std::string::npos);
+}
+
+TEST_F(OutputFileTest, AFailedWriteSaysWhyAndLeavesTheTargetAsItWas) {
+    OutputFile full = Open("/dev/full");
+    EXPECT_EQ(full.Write("report"), "cannot write /dev/full: No space left on device");
+    EXPECT_TRUE(S_ISCHR(ModeOf("/dev/full")));
+
+    const int saved = ::dup(STDOUT_FILENO);
+    const int fullFd = ::open("/dev/full", O_WRONLY);
+    ::dup2(fullFd, STDOUT_FILENO);
+    const std::string why = OutputFile::StandardOutput().Write("table");
+    ::dup2(saved, STDOUT_FILENO);
+    ::close(fullFd);
+    ::close(saved);
+    EXPECT_EQ(why, "cannot write standard output: No space left on device");
+
+    // Something else took the target's place during the run.
+    OutputFile file = Open(root / "report.txt");
+    fs::create_directory(root / "report.txt");
+    EXPECT_EQ(file.Write("report"), "cannot write " + (root / "report.txt").string() +
+                                         ": something other than a regular file took its place");
+    EXPECT_TRUE(fs::is_directory(root / "report.txt"));
+    EXPECT_TRUE(Hidden().empty());
+
+    // An unwritten file is never created: the temporary one goes with it.
+    { const OutputFile unused = Open(root / "never.txt"); }
+    EXPECT_FALSE(fs::exists(root / "never.txt"));
+    EXPECT_TRUE(Hidden().empty());
+}
+
+TEST_F(OutputFileTest, ASignalEndingTheRunRemovesTheTemporaryFile) {
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // As a program started from a terminal: the signals' default actions.
+            for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            auto opened = OutputFile::Open((root / "report.txt").string());
+            if (!std::holds_alternative<OutputFile>(opened)) ::_exit(3);
+            if (::write(ready[1], "r", 1) != 1) ::_exit(4);
+            for (;;) ::pause();
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        EXPECT_EQ(Hidden().size(), 1u);
+        ::kill(child, sig);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "status " << status;
+        EXPECT_TRUE(Hidden().empty()) << "after signal " << sig;
+        EXPECT_FALSE(fs::exists(root / "report.txt"));
+    }
+}
+
+}  // namespace
