@@ -53,7 +53,11 @@ public:
             }
             indexByAddress_[at] = code_.size();
             if (instruction->directTarget && Holds(*instruction->directTarget)) jumpTargets_.insert(*instruction->directTarget);
-            at += instruction->lengthBytes;
+            // clang's -fsanitize=function puts the function's type signature,
+            // data, right after a jump over it at the function's start.
+            const bool jumpsOverData = at == begin_ && instruction->flow == Flow::Jump && instruction->directTarget &&
+                                       *instruction->directTarget > at && Holds(*instruction->directTarget);
+            at = jumpsOverData ? *instruction->directTarget : at + instruction->lengthBytes;
             code_.push_back(std::move(*instruction));
         }
     }
@@ -175,8 +179,10 @@ private:
         return neverReturns;
     }
 
-    /// Where the section starts: right after the t0 call, where only moves
-    /// of the same block stand between the call and the begin label.
+    /// Where the section starts: right after the t0 call, where the
+    /// instructions between the call and the begin label run straight on
+    /// (moves that keep the clock's result, a sanitizer's check of the slot
+    /// it goes to) and no other path joins them.
     std::size_t StartIndex(const KernelCode& code, std::size_t beginIndex) {
         for (std::size_t k = beginIndex; k > 0; --k) {
             const DecodedInstruction& previous = code.Code()[k - 1];
@@ -184,19 +190,20 @@ private:
                 listing_.startsAfterCall = TargetName(code, previous);
                 return k;
             }
-            if (previous.flow != Flow::Next || code.IsJumpTarget(k)) break;
+            const bool straight = previous.flow == Flow::Next || previous.flow == Flow::ConditionalJump;
+            if (!straight || code.IsJumpTarget(k)) break;
         }
         return beginIndex;
     }
 
-    /// Where the section stops: at the t1 call, where only moves of the same
-    /// block stand between the end label and the call (the call is part of
-    /// the section); otherwise at the end label.
+    /// Where the section stops: at the t1 call, where the instructions after
+    /// the end label run straight on to a call (the call is part of the
+    /// section); otherwise at the end label.
     std::pair<std::size_t, bool> StopIndex(const KernelCode& code, std::size_t endIndex) {
         for (std::size_t k = endIndex; k < code.Code().size(); ++k) {
-            if (k > endIndex && code.IsJumpTarget(k)) break;
-            if (code.Code()[k].flow == Flow::Call) return {k, true};
-            if (code.Code()[k].flow != Flow::Next) break;
+            const Flow flow = code.Code()[k].flow;
+            if (flow == Flow::Call) return {k, true};
+            if (flow != Flow::Next && flow != Flow::ConditionalJump) break;
         }
         return {endIndex, false};
     }

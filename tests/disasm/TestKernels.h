@@ -6,6 +6,20 @@
 
 namespace testkernels {
 
+#if defined(__clang__) && defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELQUOR_LIBRARY_OUT_OF_LINE 1
+#endif
+#endif
+/// False where the compiler keeps small library functions out of line, so
+/// that the loops call them: clang at the sanitizer build's -O1 does so with
+/// unique_ptr::operator[] and vector::at.
+#ifdef VELQUOR_LIBRARY_OUT_OF_LINE
+inline constexpr bool kLibraryInlined = false;
+#else
+inline constexpr bool kLibraryInlined = true;
+#endif
+
 /// What a kernel measured and the value its sink received.
 struct Result {
     std::chrono::system_clock::duration elapsed;
