@@ -11,9 +11,9 @@
 // Each marker places an assembler label where it stands and records the
 // label's address in the section velquor_timed, which the linker brackets
 // with __start_velquor_timed and __stop_velquor_timed. The marker emits no
-// instruction: the loop's code is the same with and without it. Its memory
-// clobber keeps it on its side of the clock call and of the kernel's stores,
-// as Clobber() does.
+// instruction, so the loop keeps its instructions (the register allocator may
+// still choose differently). Its memory clobber keeps it on its side of the
+// clock call and of the kernel's stores, as Clobber() does.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,8 @@
 // The samples of a profile set against a listing: each instruction's share,
 // and for the samples that fell outside it, the function they fell in.
+// A sample's address is that of the instruction about to run when the timer
+// fired, so the time of a slow instruction (a store that misses) shows on the
+// one after it, as in perf annotate.
 #pragma once
 
 #include "Listing.h"

@@ -15,8 +15,10 @@
 // duplicates or reorders them, calls through the GOT (-fno-plt), or where a
 // kernel calls the clock for another reason. The markers emit no instruction
 // and their memory clobber adds no constraint the clock call does not already
-// impose, so the loop's code is the same with and without them (checked with
-// g++ and clang++ at -O2 and -O3).
+// impose: with clang++ the kernels' loops are the same instruction for
+// instruction with and without them; g++ at times picks other registers for
+// the same instructions, or lays out the preparation before t0 otherwise
+// (scripts/check-timed-markers compares them).
 //
 // From the markers, the section is followed as the processor would: from the
 // instruction after the t0 call (the begin label, extended back over the

@@ -17,6 +17,16 @@ namespace {
 inline void Escape(const void* p) { asm volatile("" : : "r"(p) : "memory"); }
 inline void Clobber() { asm volatile("" : : : "memory"); }
 
+/// count zeros in storage reserved for exactly count, before the clock.
+std::vector<int> Zeros(int count) {
+    std::vector<int> values;
+    values.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        values.push_back(0);
+    }
+    return values;
+}
+
 }  // namespace
 
 Result FillNewIntArray(int count) {
@@ -36,11 +46,7 @@ Result FillNewIntArray(int count) {
 }
 
 Result FillVectorAt(int count) {
-    std::vector<int> values;
-    values.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        values.push_back(0);
-    }
+    std::vector<int> values = Zeros(count);
     Escape(values.data());
 
     const auto t0 = std::chrono::system_clock::now();
@@ -56,11 +62,7 @@ Result FillVectorAt(int count) {
 }
 
 Result FillVectorIndex(int count) {
-    std::vector<int> values;
-    values.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        values.push_back(0);
-    }
+    std::vector<int> values = Zeros(count);
     Escape(values.data());
 
     const auto t0 = std::chrono::system_clock::now();
