@@ -28,19 +28,19 @@ namespace {
 
 Flow FlowOf(const ZydisDecodedInstruction& instruction) {
     switch (instruction.meta.category) {
-    case ZYDIS_CATEGORY_CALL: return Flow::Call;
-    case ZYDIS_CATEGORY_UNCOND_BR: return Flow::Jump;
-    case ZYDIS_CATEGORY_COND_BR: return Flow::ConditionalJump;
-    case ZYDIS_CATEGORY_RET: return Flow::Return;
-    default: break;
+        case ZYDIS_CATEGORY_CALL: return Flow::Call;
+        case ZYDIS_CATEGORY_UNCOND_BR: return Flow::Jump;
+        case ZYDIS_CATEGORY_COND_BR: return Flow::ConditionalJump;
+        case ZYDIS_CATEGORY_RET: return Flow::Return;
+        default: break;
     }
     switch (instruction.mnemonic) {
-    case ZYDIS_MNEMONIC_UD0:
-    case ZYDIS_MNEMONIC_UD1:
-    case ZYDIS_MNEMONIC_UD2:
-    case ZYDIS_MNEMONIC_INT3:
-    case ZYDIS_MNEMONIC_HLT: return Flow::Stop;
-    default: return Flow::Next;
+        case ZYDIS_MNEMONIC_UD0:
+        case ZYDIS_MNEMONIC_UD1:
+        case ZYDIS_MNEMONIC_UD2:
+        case ZYDIS_MNEMONIC_INT3:
+        case ZYDIS_MNEMONIC_HLT: return Flow::Stop;
+        default: return Flow::Next;
     }
 }
 
@@ -76,7 +76,8 @@ std::optional<DecodedInstruction> Decoder::Decode(std::span<const std::uint8_t> 
         }
         // A call's push of its return address is hidden; rep stos writes
         // through a hidden [rdi] and counts.
-        const bool stackPush = operand.visibility == ZYDIS_OPERAND_VISIBILITY_HIDDEN && IsStackPointer(operand.mem.base);
+        const bool stackPush =
+            operand.visibility == ZYDIS_OPERAND_VISIBILITY_HIDDEN && IsStackPointer(operand.mem.base);
         if ((operand.actions & ZYDIS_OPERAND_ACTION_MASK_WRITE) != 0 && !stackPush) {
             decoded.storeWidthsBytes.push_back(operand.size / 8);
         }

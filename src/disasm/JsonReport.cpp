@@ -54,8 +54,8 @@ void WriteListingJson(std::ostream& out, const Listing& listing, const HotShares
     const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
     out << "{\n  \"kernel\": " << OrNull(listing.kernelName) << ",\n  \"size_bytes\": " << listing.kernelSizeBytes
         << ",\n  \"syntax\": " << (listing.syntax == Syntax::Att ? "\"att\"" : "\"intel\"")
-        << ",\n  \"error\": " << OrNull(listing.error) << ",\n  \"starts_after_call\": " << OrNull(listing.startsAfterCall)
-        << ",\n  \"loop\": ";
+        << ",\n  \"error\": " << OrNull(listing.error)
+        << ",\n  \"starts_after_call\": " << OrNull(listing.startsAfterCall) << ",\n  \"loop\": ";
     if (mainLoop != nullptr) {
         const LoopSummary summary = Summarize(listing, *mainLoop);
         out << "{\"head_offset\": " << listing.instructions[mainLoop->headIndex].offsetBytes
@@ -78,13 +78,13 @@ void WriteListingJson(std::ostream& out, const Listing& listing, const HotShares
     out << ",\n  \"instructions\": [";
     for (std::size_t i = 0; i < listing.instructions.size(); ++i) {
         const Instruction& instruction = listing.instructions[i];
-        const bool inLoop = mainLoop != nullptr &&
-                            std::binary_search(mainLoop->bodyIndices.begin(), mainLoop->bodyIndices.end(), i);
+        const bool inLoop =
+            mainLoop != nullptr && std::binary_search(mainLoop->bodyIndices.begin(), mainLoop->bodyIndices.end(), i);
         out << (i == 0 ? "\n" : ",\n") << "    {\"offset\": " << instruction.offsetBytes
             << ", \"mnemonic\": " << Quoted(instruction.mnemonic) << ", \"operands\": " << Quoted(instruction.operands)
             << ", \"target\": " << OrNull(instruction.targetName) << ", \"data\": " << OrNull(instruction.dataName)
-            << ", \"in_loop\": " << (inLoop ? "true" : "false") << ", \"after_gap\": "
-            << (instruction.afterGap ? "true" : "false") << ", \"stores_bytes\": ";
+            << ", \"in_loop\": " << (inLoop ? "true" : "false")
+            << ", \"after_gap\": " << (instruction.afterGap ? "true" : "false") << ", \"stores_bytes\": ";
         Array(out, instruction.storeWidthsBytes, [&](int width) { out << width; });
         if (sampled) {
             out << ", \"samples\": " << shares->instructionSamples[i]

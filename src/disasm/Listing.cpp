@@ -27,10 +27,18 @@ std::string Hex(std::uint64_t value, const char* prefix = "0x") {
 bool NamedNeverReturns(std::string_view callee) {
     static constexpr std::array<std::string_view, 4> kPrefixes{"std::__throw_", "__asan_report_", "__cxa_throw",
                                                                "__cxa_rethrow"};
-    static constexpr std::array<std::string_view, 12> kNames{
-        "abort",         "exit",           "_exit",          "quick_exit",         "std::terminate()",
-        "_Unwind_Resume", "__stack_chk_fail", "__assert_fail", "__cxa_pure_virtual", "__cxa_bad_cast",
-        "__cxa_bad_typeid", "__fortify_fail"};
+    static constexpr std::array<std::string_view, 12> kNames{"abort",
+                                                             "exit",
+                                                             "_exit",
+                                                             "quick_exit",
+                                                             "std::terminate()",
+                                                             "_Unwind_Resume",
+                                                             "__stack_chk_fail",
+                                                             "__assert_fail",
+                                                             "__cxa_pure_virtual",
+                                                             "__cxa_bad_cast",
+                                                             "__cxa_bad_typeid",
+                                                             "__fortify_fail"};
     for (std::string_view prefix : kPrefixes) {
         if (callee.starts_with(prefix)) return true;
     }
@@ -39,10 +47,11 @@ bool NamedNeverReturns(std::string_view callee) {
     return std::find(kNames.begin(), kNames.end(), callee) != kNames.end();
 }
 
-/// The kernel function decoded from its first byte to its last.
-class KernelCode {
+/// A function of the program decoded from its first byte to its last.
+class FunctionCode {
 public:
-    KernelCode(const Symbol& symbol, const Decoder& decoder) : begin_(symbol.address), end_(symbol.address + symbol.sizeBytes) {
+    FunctionCode(const Symbol& symbol, const Decoder& decoder)
+        : begin_(symbol.address), end_(symbol.address + symbol.sizeBytes) {
         for (std::uint64_t at = begin_; at < end_;) {
             // The function's own code in this process, read within its bounds.
             const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(at), end_ - at);
@@ -52,7 +61,8 @@ public:
                 return;
             }
             indexByAddress_[at] = code_.size();
-            if (instruction->directTarget && Holds(*instruction->directTarget)) jumpTargets_.insert(*instruction->directTarget);
+            if (instruction->directTarget && Holds(*instruction->directTarget))
+                jumpTargets_.insert(*instruction->directTarget);
             // clang's -fsanitize=function puts the function's type signature,
             // data, right after a jump over it at the function's start.
             const bool jumpsOverData = at == begin_ && instruction->flow == Flow::Jump && instruction->directTarget &&
@@ -104,7 +114,7 @@ public:
                  " (one of each expected): the timed section is not shown");
             return;
         }
-        const KernelCode code(*symbol, decoder_);
+        const FunctionCode code(*symbol, decoder_);
         if (!code.Error().empty()) {
             Fail(code.Error() + " of " + listing_.kernelName);
             return;
@@ -146,7 +156,7 @@ private:
     }
 
     /// The callee of a call or the destination of a jump, by name.
-    std::string TargetName(const KernelCode& code, const DecodedInstruction& instruction) const {
+    std::string TargetName(const FunctionCode& code, const DecodedInstruction& instruction) const {
         if (instruction.directTarget) {
             const std::uint64_t target = *instruction.directTarget;
             if (code.Holds(target)) return Hex(code.Offset(target), "+0x");
@@ -167,12 +177,12 @@ private:
         if (symbol == nullptr || symbol->address != *call.directTarget) return false;
         const auto known = noReturnByFunction_.find(symbol->address);
         if (known != noReturnByFunction_.end()) return known->second;
-        const KernelCode callee_code(*symbol, decoder_);
-        bool neverReturns = callee_code.Error().empty();
-        for (const DecodedInstruction& instruction : callee_code.Code()) {
+        const FunctionCode calleeCode(*symbol, decoder_);
+        bool neverReturns = calleeCode.Error().empty();
+        for (const DecodedInstruction& instruction : calleeCode.Code()) {
             const bool leaves = instruction.flow == Flow::Return ||
                                 ((instruction.flow == Flow::Jump || instruction.flow == Flow::ConditionalJump) &&
-                                 !(instruction.directTarget && callee_code.Holds(*instruction.directTarget)));
+                                 !(instruction.directTarget && calleeCode.Holds(*instruction.directTarget)));
             if (leaves) neverReturns = false;
         }
         noReturnByFunction_[symbol->address] = neverReturns;
@@ -183,7 +193,7 @@ private:
     /// instructions between the call and the begin label run straight on
     /// (moves that keep the clock's result, a sanitizer's check of the slot
     /// it goes to) and no other path joins them.
-    std::size_t StartIndex(const KernelCode& code, std::size_t beginIndex) {
+    std::size_t StartIndex(const FunctionCode& code, std::size_t beginIndex) {
         for (std::size_t k = beginIndex; k > 0; --k) {
             const DecodedInstruction& previous = code.Code()[k - 1];
             if (previous.flow == Flow::Call) {
@@ -199,7 +209,7 @@ private:
     /// Where the section stops: at the t1 call, where the instructions after
     /// the end label run straight on to a call (the call is part of the
     /// section); otherwise at the end label.
-    std::pair<std::size_t, bool> StopIndex(const KernelCode& code, std::size_t endIndex) {
+    std::pair<std::size_t, bool> StopIndex(const FunctionCode& code, std::size_t endIndex) {
         for (std::size_t k = endIndex; k < code.Code().size(); ++k) {
             const Flow flow = code.Code()[k].flow;
             if (flow == Flow::Call) return {k, true};
@@ -208,7 +218,7 @@ private:
         return {endIndex, false};
     }
 
-    void Follow(const KernelCode& code, std::size_t beginIndex, std::size_t endIndex) {
+    void Follow(const FunctionCode& code, std::size_t beginIndex, std::size_t endIndex) {
         const std::vector<DecodedInstruction>& instructions = code.Code();
         const std::size_t start = StartIndex(code, beginIndex);
         const auto [stop, stopIsCall] = StopIndex(code, endIndex);
@@ -238,8 +248,8 @@ private:
                 if (instruction.directTarget && code.Holds(*instruction.directTarget)) {
                     const std::optional<std::size_t> target = code.IndexAt(*instruction.directTarget);
                     if (!target) {
-                        Fail("a jump at " + Hex(code.Offset(instruction.address), "+0x") + " of " + listing_.kernelName +
-                             " lands inside an instruction: the code cannot be followed");
+                        Fail("a jump at " + Hex(code.Offset(instruction.address), "+0x") + " of " +
+                             listing_.kernelName + " lands inside an instruction: the code cannot be followed");
                         return;
                     }
                     next.push_back(*target);
@@ -260,7 +270,7 @@ private:
         Collect(code, start, successors, targetNames, reached);
     }
 
-    void Collect(const KernelCode& code, std::size_t start, const std::vector<std::vector<std::size_t>>& successors,
+    void Collect(const FunctionCode& code, std::size_t start, const std::vector<std::vector<std::size_t>>& successors,
                  const std::vector<std::string>& targetNames, const std::vector<char>& reached) {
         const std::vector<DecodedInstruction>& instructions = code.Code();
         std::vector<std::size_t> listingIndex(instructions.size(), instructions.size());
@@ -290,7 +300,8 @@ private:
         for (std::size_t i = 0; i < instructions.size(); ++i) {
             if (!reached[i]) continue;
             for (std::size_t successor : successors[i]) {
-                if (reached[successor]) listing_.instructions[listingIndex[i]].successors.push_back(listingIndex[successor]);
+                if (reached[successor])
+                    listing_.instructions[listingIndex[i]].successors.push_back(listingIndex[successor]);
             }
         }
         listing_.entryIndex = listingIndex[start];

@@ -161,7 +161,8 @@ private:
             const auto name = file_.String(strings->sh_offset, strings->sh_size, symbol.st_name);
             if (!name || name->empty()) return;
             const std::size_t local = ELF64_ST_BIND(symbol.st_info) == STB_LOCAL ? 1 : 0;
-            (function ? functions : objects)[local].push_back({bias_ + symbol.st_value, symbol.st_size, std::string(*name)});
+            (function ? functions : objects)[local].push_back(
+                {bias_ + symbol.st_value, symbol.st_size, std::string(*name)});
         });
         image_.functions_.Fill(std::move(functions[0]), std::move(functions[1]));
         image_.objects_.Fill(std::move(objects[0]), std::move(objects[1]));

@@ -21,19 +21,20 @@ namespace {
 std::string Refusal(int error) {
     const std::string reason = std::strerror(error);
     switch (error) {
-    case EACCES:
-    case EPERM: {
-        std::string paranoid = "unknown";
-        std::ifstream("/proc/sys/kernel/perf_event_paranoid") >> paranoid;
-        return "sampling refused: perf_event_open: " + reason + " (kernel.perf_event_paranoid is " + paranoid +
-               "; 3 or more forbids it, and so may a seccomp filter)";
-    }
-    case ENOSYS:
-        return "sampling refused: perf_event_open is not available (a kernel without perf events, or a seccomp filter)";
-    case ENOENT:
-    case ENODEV:
-    case EOPNOTSUPP: return "sampling refused: perf_event_open: " + reason + " (no software task-clock event here)";
-    default: return "sampling refused: perf_event_open: " + reason;
+        case EACCES:
+        case EPERM: {
+            std::string paranoid = "unknown";
+            std::ifstream("/proc/sys/kernel/perf_event_paranoid") >> paranoid;
+            return "sampling refused: perf_event_open: " + reason + " (kernel.perf_event_paranoid is " + paranoid +
+                   "; 3 or more forbids it, and so may a seccomp filter)";
+        }
+        case ENOSYS:
+            return "sampling refused: perf_event_open is not available (a kernel without perf events, or a seccomp "
+                   "filter)";
+        case ENOENT:
+        case ENODEV:
+        case EOPNOTSUPP: return "sampling refused: perf_event_open: " + reason + " (no software task-clock event here)";
+        default: return "sampling refused: perf_event_open: " + reason;
     }
 }
 
@@ -147,7 +148,8 @@ HotProfile Sample(const std::function<void()>& run, std::chrono::milliseconds du
     }
     RingBuffer buffer(event.Fd());
     if (buffer.Error() != 0) {
-        profile.refusal = std::string("sampling refused: cannot map the sample buffer: ") + std::strerror(buffer.Error());
+        profile.refusal =
+            std::string("sampling refused: cannot map the sample buffer: ") + std::strerror(buffer.Error());
         return profile;
     }
 

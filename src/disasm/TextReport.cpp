@@ -58,7 +58,9 @@ std::string Share(const HotShares* shares, std::uint64_t samples) {
 
 std::string SummaryLine(const Listing& listing) {
     if (!listing.error.empty()) return "no listing: " + listing.error;
-    if (!listing.mainLoop) return "no loop in the timed section (" + Plural(listing.instructions.size(), "instruction", "instructions") + ")";
+    if (!listing.mainLoop)
+        return "no loop in the timed section (" + Plural(listing.instructions.size(), "instruction", "instructions") +
+               ")";
     const LoopSummary summary = Summarize(listing, listing.loops[*listing.mainLoop]);
     return "loop: " + Plural(summary.instructionCount, "instruction", "instructions") + ", " +
            StoresText(summary.storeWidthsBytes) + ", " + CallsText(summary.callees);
@@ -74,7 +76,8 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
     const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
     if (sampled) {
         out << shares->totalSamples << " samples (" << shares->lostSamples << " lost)";
-        if (mainLoop != nullptr) out << ", " << Format("%.1f%%", shares->Percent(LoopSamples(*shares, *mainLoop))) << " in the loop";
+        if (mainLoop != nullptr)
+            out << ", " << Format("%.1f%%", shares->Percent(LoopSamples(*shares, *mainLoop))) << " in the loop";
         out << "\n";
     }
     if (!listing.startsAfterCall.empty()) out << "        after call " << listing.startsAfterCall << "\n";
@@ -91,7 +94,8 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
             if (i == loop.headIndex) comment = "loop head";
             if (i == loop.backBranchIndex) comment = "back to the loop head";
         }
-        if (!instruction.targetName.empty() && instruction.targetName != instruction.operands) comment = instruction.targetName;
+        if (!instruction.targetName.empty() && instruction.targetName != instruction.operands)
+            comment = instruction.targetName;
         if (!instruction.dataName.empty()) comment = instruction.dataName;
 
         char offset[24];

@@ -19,8 +19,8 @@ std::span<const bench::TimedMarker> ProgramMarkers() {
 TimedLabels LabelsWithin(std::span<const bench::TimedMarker> markers, std::uint64_t begin, std::uint64_t end) {
     TimedLabels labels;
     for (const bench::TimedMarker& marker : markers) {
-        const std::uint64_t label =
-            reinterpret_cast<std::uint64_t>(&marker.labelOffsetBytes) + static_cast<std::uint64_t>(marker.labelOffsetBytes);
+        const std::uint64_t label = reinterpret_cast<std::uint64_t>(&marker.labelOffsetBytes) +
+                                    static_cast<std::uint64_t>(marker.labelOffsetBytes);
         if (label < begin || label >= end) continue;
         if (marker.kind == bench::kTimedBegin) labels.begins.push_back(label);
         if (marker.kind == bench::kTimedEnd) labels.ends.push_back(label);

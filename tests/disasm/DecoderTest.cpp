@@ -29,8 +29,8 @@ TEST(AsmListing, ListsExactlyTheInstructionsOfTheTimedSection) {
     EXPECT_EQ(listing.kernelName, "velquor_asm_fill");
     // From the move that saves t0 (before the begin marker) to the t1 call,
     // and the failure path the loop jumps to, up to the call that never returns.
-    EXPECT_EQ(Mnemonics(listing), (std::vector<std::string>{"mov", "xor", "test", "jz", "cmp", "jnb", "mov", "add", "cmp",
-                                                            "jnz", "mov", "call", "call"}));
+    EXPECT_EQ(Mnemonics(listing), (std::vector<std::string>{"mov", "xor", "test", "jz", "cmp", "jnb", "mov", "add",
+                                                            "cmp", "jnz", "mov", "call", "call"}));
     EXPECT_EQ(listing.startsAfterCall, "velquor_asm_clock");
     EXPECT_EQ(listing.instructions[0].operands, "rbx, rax");
     EXPECT_EQ(listing.instructions[6].operands, "dword ptr [rdi+rax*4], eax");

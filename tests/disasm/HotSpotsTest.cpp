@@ -15,7 +15,8 @@ namespace {
 using namespace std::chrono_literals;
 
 disasm::Listing NewIntArrayListing() {
-    return disasm::ListTimedSection(reinterpret_cast<const void*>(&testkernels::FillNewIntArray), disasm::Syntax::Intel);
+    return disasm::ListTimedSection(reinterpret_cast<const void*>(&testkernels::FillNewIntArray),
+                                    disasm::Syntax::Intel);
 }
 
 TEST(HotSpots, SharesAddUpAndAStoreLoopSpendsMostOfItsTimeInTheLoop) {
@@ -44,11 +45,11 @@ TEST(HotSpots, ARefusedSampleGivesOneLineAndTheListingWithoutShares) {
     const disasm::Listing listing = NewIntArrayListing();
     ASSERT_EQ(listing.error, "");
     bool ran = false;
-    const disasm::HotProfile profile = disasm::Sample(
-        [&] { ran = true; }, 500ms, [](perf_event_attr&) {
-            errno = EACCES;
-            return -1;
-        });
+    const disasm::HotProfile profile = disasm::Sample([&] { ran = true; }, 500ms,
+                                                      [](perf_event_attr&) {
+                                                          errno = EACCES;
+                                                          return -1;
+                                                      });
     EXPECT_FALSE(ran) << "nothing is run that nobody samples";
     EXPECT_NE(profile.refusal.find("sampling refused"), std::string::npos);
     EXPECT_NE(profile.refusal.find("perf_event_paranoid"), std::string::npos) << profile.refusal;

@@ -114,12 +114,14 @@ TEST(KernelListing, AtTestsTheIndexAndBranchesToABoundsFailureThatIndexLacks) {
     ASSERT_EQ(at.error, "");
     ASSERT_EQ(index.error, "");
     const auto& atLoop = at.loops.at(at.mainLoop.value()).bodyIndices;
-    EXPECT_TRUE(std::any_of(atLoop.begin(), atLoop.end(), [&](std::size_t i) { return at.instructions[i].mnemonic == "cmp"; }));
+    EXPECT_TRUE(
+        std::any_of(atLoop.begin(), atLoop.end(), [&](std::size_t i) { return at.instructions[i].mnemonic == "cmp"; }));
     if (testkernels::kLibraryInlined) {
         EXPECT_TRUE(LoopBranchesToCall(at, "std::__throw_out_of_range"));
     } else {
         const auto callees = MainLoop(at).callees;
-        EXPECT_TRUE(std::any_of(callees.begin(), callees.end(), [](const auto& c) { return c.find("::at(") != std::string::npos; }));
+        EXPECT_TRUE(std::any_of(callees.begin(), callees.end(),
+                                [](const auto& c) { return c.find("::at(") != std::string::npos; }));
     }
     EXPECT_FALSE(LoopBranchesToCall(index, "std::__throw_"));
     for (const disasm::Instruction& instruction : index.instructions) {

@@ -85,8 +85,9 @@ TEST_F(ProgramImageFiles, AStrippedProgramSaysSoAndListsNothing) {
     const disasm::ProgramImage image = disasm::ProgramImage::Load(stripped, SelfLoadBias());
     ASSERT_EQ(image.Error(), "");
     EXPECT_FALSE(image.HasSymbolTable());
-    const disasm::Listing listing = disasm::ListTimedSection(
-        image, disasm::ProgramMarkers(), reinterpret_cast<const void*>(&testkernels::FillNewIntArray), disasm::Syntax::Intel);
+    const disasm::Listing listing =
+        disasm::ListTimedSection(image, disasm::ProgramMarkers(),
+                                 reinterpret_cast<const void*>(&testkernels::FillNewIntArray), disasm::Syntax::Intel);
     EXPECT_NE(listing.error.find("stripped"), std::string::npos) << listing.error;
     EXPECT_TRUE(listing.instructions.empty());
 }
@@ -97,18 +98,17 @@ TEST_F(ProgramImageFiles, DamagedOrForeignFilesGiveAnErrorAndNoSymbols) {
     // e_shoff, the section table's offset, pointing past the end of the file.
     const std::uint64_t past = self.size() + 4096;
     badSectionTable.replace(0x28, 8, reinterpret_cast<const char*>(&past), 8);
-    for (const auto& [name, bytes] : {std::pair{"empty", std::string()}, std::pair{"text", std::string("#!/bin/sh\n")},
-                                      std::pair{"header-only", self.substr(0, 64)},
-                                      std::pair{"no-section-table", badSectionTable}}) {
+    for (const auto& [name, bytes] :
+         {std::pair{"empty", std::string()}, std::pair{"text", std::string("#!/bin/sh\n")},
+          std::pair{"header-only", self.substr(0, 64)}, std::pair{"no-section-table", badSectionTable}}) {
         const disasm::ProgramImage image = disasm::ProgramImage::Load(Write(name, bytes), 0);
         EXPECT_NE(image.Error(), "") << name;
         EXPECT_EQ(image.FunctionAt(reinterpret_cast<std::uint64_t>(&velquor_asm_fill)), nullptr) << name;
     }
     const disasm::ProgramImage missing = disasm::ProgramImage::Load(directory_ / "missing", 0);
     EXPECT_NE(missing.Error().find("cannot open"), std::string::npos) << missing.Error();
-    const disasm::Listing listing = disasm::ListTimedSection(missing, disasm::ProgramMarkers(),
-                                                             reinterpret_cast<const void*>(&velquor_asm_fill),
-                                                             disasm::Syntax::Intel);
+    const disasm::Listing listing = disasm::ListTimedSection(
+        missing, disasm::ProgramMarkers(), reinterpret_cast<const void*>(&velquor_asm_fill), disasm::Syntax::Intel);
     EXPECT_NE(listing.error.find("cannot read the program file"), std::string::npos) << listing.error;
 }
 

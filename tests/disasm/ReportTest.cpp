@@ -74,11 +74,30 @@ TEST(JsonReport, IsValidJsonInEveryCase) {
     disasm::Listing failed;
     failed.kernelName = "f<\"quoted\">(char const*)\t";
     failed.error = "no timed-section markers in \\ f";
-    for (const auto& [what, json] : std::vector<std::pair<std::string, std::string>>{
-             {"listing", [&] { std::ostringstream o; disasm::WriteListingJson(o, listing, nullptr); return o.str(); }()},
-             {"shares", [&] { std::ostringstream o; disasm::WriteListingJson(o, listing, &shares); return o.str(); }()},
-             {"refused", [&] { std::ostringstream o; disasm::WriteListingJson(o, listing, &refused); return o.str(); }()},
-             {"failed", [&] { std::ostringstream o; disasm::WriteListingJson(o, failed, &shares); return o.str(); }()}}) {
+    for (const auto& [what, json] :
+         std::vector<std::pair<std::string, std::string>>{{"listing",
+                                                           [&] {
+                                                               std::ostringstream o;
+                                                               disasm::WriteListingJson(o, listing, nullptr);
+                                                               return o.str();
+                                                           }()},
+                                                          {"shares",
+                                                           [&] {
+                                                               std::ostringstream o;
+                                                               disasm::WriteListingJson(o, listing, &shares);
+                                                               return o.str();
+                                                           }()},
+                                                          {"refused",
+                                                           [&] {
+                                                               std::ostringstream o;
+                                                               disasm::WriteListingJson(o, listing, &refused);
+                                                               return o.str();
+                                                           }()},
+                                                          {"failed", [&] {
+                                                               std::ostringstream o;
+                                                               disasm::WriteListingJson(o, failed, &shares);
+                                                               return o.str();
+                                                           }()}}) {
         EXPECT_EQ(testjson::JsonError(json), "") << what << ":\n" << json;
     }
 }
@@ -93,13 +112,15 @@ TEST(JsonReport, CarriesTheSameDataAsTheText) {
                         "\"stores_bytes\": [4], \"calls\": [], \"share_percent\": 50.000}"),
               std::string::npos)
         << json;
-    EXPECT_NE(json.find("{\"offset\": 21, \"mnemonic\": \"mov\", \"operands\": \"dword ptr [rdi+rax*4], eax\", "
-                        "\"target\": null, \"data\": null, \"in_loop\": true, \"after_gap\": false, \"stores_bytes\": [4], "
-                        "\"samples\": 50, \"share_percent\": 50.000}"),
-              std::string::npos)
+    EXPECT_NE(
+        json.find("{\"offset\": 21, \"mnemonic\": \"mov\", \"operands\": \"dword ptr [rdi+rax*4], eax\", "
+                  "\"target\": null, \"data\": null, \"in_loop\": true, \"after_gap\": false, \"stores_bytes\": [4], "
+                  "\"samples\": 50, \"share_percent\": 50.000}"),
+        std::string::npos)
         << json;
     EXPECT_NE(json.find("\"target\": \"velquor_asm_fail\""), std::string::npos);
-    EXPECT_NE(json.find("\"outside\": [{\"name\": \"operator new[](unsigned long)\", \"samples\": 30"), std::string::npos);
+    EXPECT_NE(json.find("\"outside\": [{\"name\": \"operator new[](unsigned long)\", \"samples\": 30"),
+              std::string::npos);
 
     disasm::HotShares refused;
     refused.refusal = "sampling refused: test";
