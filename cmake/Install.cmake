@@ -66,7 +66,11 @@ The program stores nothing and uses no network.")
 #    libgcc_s, libm, libc), with the minimum versions the symbols it uses
 #    call for: dpkg-shlibdeps works both out when cpack runs (on Debian 12:
 #    libc6 (>= 2.34), libgcc-s1 (>= 3.0), libqt6core6 (>= 6.4.0),
-#    libqt6gui6 (>= 6.1.2), libqt6widgets6 (>= 6.3.0), libstdc++6 (>= 11));
+#    libqt6gui6 (>= 6.1.2), libqt6widgets6 (>= 6.3.0), libstdc++6 (>= 11)).
+#    The disassembler (velquor_disasm) links libZydis: its package libzydis4.0
+#    joins this list by itself once the program links velquor_disasm, and
+#    must not be named by hand before (scripts/check-package refuses a
+#    dependency on a library the program does not load);
 #  - the Qt platform plugins: libqxcb opens the window on X11, libqoffscreen
 #    runs --batch without one; libqt6gui6 only recommends them;
 #  - a font with Japanese glyphs for the Japanese window.

@@ -1,0 +1,124 @@
+#include "TextReport.h"
+
+#include "Loops.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace disasm {
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Plural(std::size_t count, const std::string& one, const std::string& many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+/// "1 store per iteration (16 bytes)", "3 stores per iteration (2 x 4 bytes, 1 x 8 bytes)".
+std::string StoresText(const std::vector<int>& widthsBytes) {
+    if (widthsBytes.empty()) return "no stores";
+    std::map<int, std::size_t> byWidth;
+    for (int width : widthsBytes) ++byWidth[width];
+    std::string text = Plural(widthsBytes.size(), "store", "stores") + " per iteration (";
+    bool first = true;
+    for (const auto& [width, count] : byWidth) {
+        if (!first) text += ", ";
+        first = false;
+        text += byWidth.size() == 1 && count == widthsBytes.size() && count == 1
+                    ? std::to_string(width) + " bytes"
+                    : std::to_string(count) + " x " + std::to_string(width) + " bytes";
+    }
+    return text + ")";
+}
+
+std::string CallsText(const std::vector<std::string>& callees) {
+    if (callees.empty()) return "no calls";
+    std::vector<std::string> names;
+    for (const std::string& callee : callees) {
+        const std::string name = callee.empty() ? "an indirect call" : callee;
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    std::string text = Plural(callees.size(), "call", "calls") + " (";
+    for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : ", ") + names[i];
+    return text + ")";
+}
+
+std::string Share(const HotShares* shares, std::uint64_t samples) {
+    if (shares == nullptr || !shares->refusal.empty()) return "";
+    return Format("%5.1f%%", shares->Percent(samples));
+}
+
+}  // namespace
+
+std::string SummaryLine(const Listing& listing) {
+    if (!listing.error.empty()) return "no listing: " + listing.error;
+    if (!listing.mainLoop)
+        return "no loop in the timed section (" + Plural(listing.instructions.size(), "instruction", "instructions") +
+               ")";
+    const LoopSummary summary = Summarize(listing, listing.loops[*listing.mainLoop]);
+    return "loop: " + Plural(summary.instructionCount, "instruction", "instructions") + ", " +
+           StoresText(summary.storeWidthsBytes) + ", " + CallsText(summary.callees);
+}
+
+void WriteListingText(std::ostream& out, const Listing& listing, const HotShares* shares) {
+    out << (listing.kernelName.empty() ? "kernel" : listing.kernelName) << ": timed section, "
+        << (listing.syntax == Syntax::Att ? "AT&T" : "Intel") << " syntax\n";
+    out << SummaryLine(listing) << "\n";
+    if (!listing.error.empty()) return;
+    const bool sampled = shares != nullptr && shares->refusal.empty();
+    if (shares != nullptr && !sampled) out << shares->refusal << "\n";
+    const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
+    if (sampled) {
+        out << shares->totalSamples << " samples (" << shares->lostSamples << " lost)";
+        if (mainLoop != nullptr)
+            out << ", " << Format("%.1f%%", shares->Percent(LoopSamples(*shares, *mainLoop))) << " in the loop";
+        out << "\n";
+    }
+    if (!listing.startsAfterCall.empty()) out << "        after call " << listing.startsAfterCall << "\n";
+
+    for (std::size_t i = 0; i < listing.instructions.size(); ++i) {
+        const Instruction& instruction = listing.instructions[i];
+        if (instruction.afterGap) out << "        ...\n";
+        std::string mark = "  ";
+        std::string comment;
+        if (mainLoop != nullptr && std::binary_search(mainLoop->bodyIndices.begin(), mainLoop->bodyIndices.end(), i)) {
+            mark = i == mainLoop->headIndex ? "L>" : i == mainLoop->backBranchIndex ? "L<" : "L ";
+        }
+        for (const Loop& loop : listing.loops) {
+            if (i == loop.headIndex) comment = "loop head";
+            if (i == loop.backBranchIndex) comment = "back to the loop head";
+        }
+        if (!instruction.targetName.empty() && instruction.targetName != instruction.operands)
+            comment = instruction.targetName;
+        if (!instruction.dataName.empty()) comment = instruction.dataName;
+
+        char offset[24];
+        std::snprintf(offset, sizeof offset, "+0x%04llx", static_cast<unsigned long long>(instruction.offsetBytes));
+        std::string line = (sampled ? Share(shares, shares->instructionSamples[i]) : std::string(6, ' ')) + "  " +
+                           offset + " " + mark + " " + instruction.mnemonic;
+        if (!instruction.operands.empty()) {
+            line.resize(std::max(line.size() + 1, std::size_t{30}), ' ');
+            line += instruction.operands;
+        }
+        if (!comment.empty()) {
+            line.resize(std::max(line.size() + 1, std::size_t{68}), ' ');
+            line += "; " + comment;
+        }
+        out << line << "\n";
+    }
+
+    if (!sampled) return;
+    out << "outside the timed section:\n";
+    for (const FunctionSamples& function : shares->outside) {
+        out << Share(shares, function.samples) << "  " << function.name << "\n";
+    }
+    out << Share(shares, shares->otherSamples) << "  other\n";
+}
+
+}  // namespace disasm
