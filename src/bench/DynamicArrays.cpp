@@ -3,6 +3,7 @@
 // through narrow strings.
 #include "Kernels.h"
 #include "Protocol.h"
+#include "TimedSection.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -19,10 +20,12 @@ Measurement FillNewIntArray(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         array[i] = i;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -42,10 +45,12 @@ Measurement FillMallocIntArray(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         array[i] = i;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -61,12 +66,14 @@ Measurement FillNewIntArrayByPointer(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     int* p = array.get();
     for (int i = 0; i < count; ++i) {
         *p = i;
         ++p;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -91,6 +98,7 @@ Measurement FillCharStringArrayByPointer(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     CString* p = array.get();
     for (int i = 0; i < count; ++i) {
         text.Format(L"%d", i);
@@ -99,6 +107,7 @@ Measurement FillCharStringArrayByPointer(int count) try {
         ++p;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -115,12 +124,14 @@ Measurement FillCharStringArray(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         text.Format(L"%d", i);
         CStringA narrow(text);
         array[i] = narrow.GetString();
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 

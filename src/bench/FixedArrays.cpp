@@ -3,6 +3,7 @@
 // always fill all 100,000 elements and never read the count.
 #include "Kernels.h"
 #include "Protocol.h"
+#include "TimedSection.h"
 
 #include <array>
 #include <chrono>
@@ -20,10 +21,12 @@ namespace {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < kFixedArrayLength; ++i) {
         array[i] = i;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -50,10 +53,12 @@ Measurement FillLocalIntArray(int /*count: not read, always 100000*/) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < kFixedArrayLength; ++i) {
         array[i] = i;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 

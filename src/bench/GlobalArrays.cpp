@@ -7,6 +7,7 @@
 #include "GlobalData.h"
 #include "Kernels.h"
 #include "Protocol.h"
+#include "TimedSection.h"
 
 #include <chrono>
 #include <cstddef>
@@ -41,10 +42,12 @@ Measurement FillGlobalArray(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         Array[i] = static_cast<unsigned long long>(i);
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -81,10 +84,12 @@ Measurement FillGlobalArrayByPointer(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         g_pStaticArray[i] = static_cast<unsigned long long>(i);
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -108,8 +113,10 @@ Measurement MoveGlobalPointer(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     g_pStaticArrayInit += 2 * static_cast<std::ptrdiff_t>(count);
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 

@@ -6,6 +6,7 @@
 // no formatting string is created per element.
 #include "Kernels.h"
 #include "Protocol.h"
+#include "TimedSection.h"
 
 #include <chrono>
 #include <memory>
@@ -21,6 +22,7 @@ Measurement FillCStringArrayByPointer(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     CString* p = array.get();
     for (int i = 0; i < count; ++i) {
         text.Format(L"%d", i);
@@ -28,6 +30,7 @@ Measurement FillCStringArrayByPointer(int count) try {
         ++p;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -44,11 +47,13 @@ Measurement FillCStringArray(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         text.Format(L"%d", i);
         array[i] = text;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -67,11 +72,13 @@ Measurement FillLocalCStringArray(int /*count: not read, always 100000*/) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < kFixedArrayLength; ++i) {
         text.Format(L"%d", i);
         array[i] = text;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -88,6 +95,7 @@ Measurement FillStdStringArray(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         text.Format(L"%d", i);
         CStringA narrow(text);
@@ -95,6 +103,7 @@ Measurement FillStdStringArray(int count) try {
         array[i] = element;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 

@@ -2,6 +2,7 @@
 // inside the timed loop), by at() and by operator[].
 #include "Kernels.h"
 #include "Protocol.h"
+#include "TimedSection.h"
 
 #include <chrono>
 #include <vector>
@@ -30,10 +31,12 @@ Measurement FillVectorPushBack(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         values.push_back(i);
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -50,10 +53,12 @@ Measurement FillVectorPushBackGrowing(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         values.push_back(i);
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -69,10 +74,12 @@ Measurement FillVectorAt(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         values.at(i) = i;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
@@ -88,10 +95,12 @@ Measurement FillVectorIndex(int count) try {
 
     const auto cpu0 = ThreadCpuTime();
     const auto t0 = std::chrono::system_clock::now();
+    VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
         values[i] = i;
     }
     Clobber();
+    VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
     const auto cpu1 = ThreadCpuTime();
 
