@@ -1,6 +1,9 @@
 #include "Driver.h"
 
-#include "QtWindows.h"
+#include "DialogUnits.h"
+#include "DialogWindow.h"
+#include "EditControl.h"
+#include "QtText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -203,18 +206,6 @@ bool DialogDriver::ReadOnly(int id) const {
     return edit && edit->isReadOnly();
 }
 
-PixelRect DialogDriver::Geometry(int id) const {
-    QWidget* w = ControlWidget(id);
-    if (!w) return {0, 0, 0, 0};
-    const QRect r = w->geometry();
-    return {r.x(), r.y(), r.width(), r.height()};
-}
-
-PixelRect DialogDriver::ClientSize() const {
-    QWidget* w = m_dialog->Widget();
-    return w ? PixelRect{0, 0, w->width(), w->height()} : PixelRect{0, 0, 0, 0};
-}
-
 int DialogDriver::FocusId() const {
     QWidget* window = m_dialog->Widget();
     if (!window) return 0;
@@ -225,46 +216,6 @@ int DialogDriver::FocusId() const {
 CString DialogDriver::Caption() const {
     QWidget* w = m_dialog->Widget();
     return w ? FromQString(w->windowTitle()) : CString();
-}
-
-std::vector<CString> DialogDriver::StaticTexts() const {
-    std::vector<CString> texts;
-    auto* window = dynamic_cast<DialogWindow*>(m_dialog->Widget());
-    if (!window) return texts;
-    for (QWidget* w : window->Controls()) {
-        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull()) texts.push_back(FromQString(label->text()));
-    }
-    return texts;
-}
-
-std::string DialogDriver::FontFamily() const {
-    QWidget* w = m_dialog->Widget();
-    return w ? QFontInfo(w->font()).family().toStdString() : std::string();
-}
-
-std::vector<std::string> DialogDriver::ClippedTexts() const {
-    std::vector<std::string> clipped;
-    auto* window = dynamic_cast<DialogWindow*>(m_dialog->Widget());
-    if (!window) return clipped;
-    for (QWidget* w : window->Controls()) {
-        if (!w->isVisibleTo(window)) continue;
-        QString text;
-        int room = w->width();
-        if (auto* label = dynamic_cast<QLabel*>(w)) {
-            if (!label->pixmap().isNull()) continue;
-            text = label->text();
-        } else if (auto* button = dynamic_cast<QPushButton*>(w)) {
-            text = button->text().remove(QLatin1Char('&'));
-            room -= 4;  // the button's own frame
-        } else {
-            continue;
-        }
-        const QFontMetrics metrics(w->font());
-        if (metrics.horizontalAdvance(text) > room || metrics.height() > w->height()) {
-            clipped.push_back(text.toStdString());
-        }
-    }
-    return clipped;
 }
 
 std::vector<CMenu::Item> DialogDriver::OpenSystemMenu(bool byKeyboard) {

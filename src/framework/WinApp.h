@@ -30,7 +30,6 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
-    DWORD m_nAutosaveInterval = 5000;  ///< the framework's recovery ping interval, ms
 
 private:
     CString m_appName;
