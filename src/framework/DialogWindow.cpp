@@ -6,6 +6,7 @@
 #include "Icon.h"
 #include "LinkControl.h"
 #include "QtText.h"
+#include "Startup.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -283,6 +284,8 @@ void DialogWindow::paintEvent(QPaintEvent* event) {
     m_paintEvent = event;
     m_owner.CallWindowProc(WM_PAINT, 0, 0);
     m_paintEvent = nullptr;
+    // The main window has painted: the program is up.
+    if (!parentWidget()) EndStartup();
 }
 
 }  // namespace afx

@@ -1,9 +1,10 @@
 #include "Driver.h"
 
-#include "DialogUnits.h"
 #include "DialogWindow.h"
 #include "EditControl.h"
+#include "QtApplication.h"
 #include "QtText.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,7 +12,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,12 +31,10 @@ void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, c
 
 OffscreenApplication::OffscreenApplication(int& argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    m_app = std::make_unique<QApplication>(argc, argv);
+    m_app = std::make_unique<QtApplication>(argc, argv);
     // The offscreen platform warns about what it cannot do (raise a window,
     // grab the keyboard); nothing here needs either.
     g_previousHandler = qInstallMessageHandler(QuietOffscreenWarnings);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
 }
 
 OffscreenApplication::~OffscreenApplication() = default;
@@ -80,6 +78,8 @@ DialogDriver::DialogDriver(CDialog& dialog, bool create) : m_dialog(&dialog), m_
         m_boxes = std::make_unique<MessageBoxRecorder>();
         dialog.Create();
         Flush();
+        // The window is up: whatever fails from now on is the handlers' to report.
+        EndStartup();
     }
 }
 

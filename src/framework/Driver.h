@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-class QApplication;
-
 namespace afx {
+
+class QtApplication;
 
 /// A Qt application on the offscreen platform, with numbers formatted the C way.
 class OffscreenApplication {
@@ -23,7 +23,7 @@ public:
     OffscreenApplication& operator=(const OffscreenApplication&) = delete;
 
 private:
-    std::unique_ptr<QApplication> m_app;
+    std::unique_ptr<QtApplication> m_app;
 };
 
 struct ShownMessageBox {

@@ -1,6 +1,7 @@
 #include "WinApp.h"
 
 #include "DialogUnits.h"
+#include "QtApplication.h"
 #include "QtText.h"
 
 #include <QApplication>
@@ -8,7 +9,6 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <clocale>
 #include <thread>
 
 namespace {
@@ -124,11 +124,8 @@ int WinMain(int argc, char** argv) {
     // helper thread while Qt connects to the display, and is done before the
     // first window needs a font.
     std::thread fontConfiguration([] { FcInit(); });
-    QApplication application(argc, argv);
+    const QtApplication application(argc, argv);
     fontConfiguration.join();
-    // Qt takes the user's locale; numbers are always formatted the C way.
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
     // A dialog application has no message loop of its own: InitInstance runs
