@@ -125,6 +125,33 @@ TEST_F(StartupTest, AStackLimitThatCannotBeRaisedRefusesToStart) {
     }
 }
 
+#if !defined(__SANITIZE_ADDRESS__)
+// The sanitizer's shadow memory needs far more address space than any of these.
+TEST_F(StartupTest, SmallAddressSpaceLimitsEndInOneLine) {
+    // From where the dynamic loader itself cannot map the libraries (it says
+    // so in one line, exit 127) to where both modes start, in 8 MiB steps.
+    const std::vector<std::string> batch{"--batch", "--buttons", "1000", "--repetitions", "1", "--format", "csv"};
+    for (rlim_t mib = 192; mib <= 320; mib += 8) {
+        for (const std::vector<std::string>& args : {std::vector<std::string>{}, batch}) {
+            const Outcome outcome = RunProgram(args, WindowEnvironment(), root, Limits{{}, {}, mib << 20});
+            const std::string what = std::to_string(mib) + " MiB, " + (args.empty() ? "window: " : "batch: ") + outcome.errors;
+            ASSERT_EQ(outcome.signal, 0) << what;
+            if (outcome.exitCode == 0) continue;
+            EXPECT_EQ(Lines(outcome.errors), 1) << what;
+            if (outcome.exitCode == 127) {
+                EXPECT_NE(outcome.errors.find("error while loading shared libraries"), std::string::npos) << what;
+            } else {
+                EXPECT_EQ(outcome.exitCode, 1) << what;
+                EXPECT_EQ(outcome.errors.rfind("velquor: ", 0), 0u) << what;
+            }
+        }
+    }
+    // With room enough, both start.
+    EXPECT_EQ(RunProgram({}, WindowEnvironment(), root, Limits{{}, {}, rlim_t(400) << 20}).exitCode, 0);
+    EXPECT_EQ(RunProgram(batch, WindowEnvironment(), root, Limits{{}, {}, rlim_t(400) << 20}).exitCode, 0);
+}
+#endif
+
 TEST_F(StartupTest, VersionPrintsTheVersionBlock) {
     const Outcome outcome = RunProgram({"--version"}, BaseEnvironment(), root);
     EXPECT_EQ(outcome.exitCode, 0);

@@ -59,7 +59,9 @@ std::vector<std::string> MessageLog::Summary() const {
     std::vector<std::pair<std::size_t, std::string>> lines;
     for (const auto& [kind, counts] : m_kinds) {
         if (counts.heldBack == 0) continue;
-        lines.emplace_back(counts.order, std::to_string(counts.heldBack) + " more like: " + kind);
+        const std::size_t start = kind.find_first_not_of(' ');
+        lines.emplace_back(counts.order, "velquor: " + std::to_string(counts.heldBack) + " more Qt messages like: " +
+                                             kind.substr(start == std::string::npos ? 0 : start));
     }
     std::sort(lines.begin(), lines.end());
     std::vector<std::string> summary;

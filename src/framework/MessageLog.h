@@ -18,8 +18,9 @@ class MessageLog {
 public:
     /// The message when it is the first of its kind, else nothing.
     std::optional<std::string> Accept(const std::string& message);
-    /// One line for each kind that repeated: how many were held back, and
-    /// the kind with its numbers and names left out. In first-seen order.
+    /// One line for each kind that repeated: "velquor: N more Qt messages
+    /// like: " and the kind, its numbers as "#" and quoted names as "…".
+    /// In first-seen order.
     std::vector<std::string> Summary() const;
 
 private:
