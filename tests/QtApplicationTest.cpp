@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
@@ -20,6 +24,24 @@ TEST(QtTranslationTest, EditFieldMenusAreJapanese) {
     EXPECT_EQ(afx::testing::EditMenuTexts(dlg, 1033), expected);
     // A read-only result field offers only what leaves its text alone.
     EXPECT_EQ(afx::testing::EditMenuTexts(dlg, 1001), (std::vector<std::string>{"コピー(C)", "すべてを選択"}));
+}
+
+TEST(QtTranslationTest, ARightClickOnAnEditFieldOpensItsOwnMenu) {
+    CVelquorDlg dlg;
+    afx::DialogDriver drv(dlg);
+    QWidget* edit = dlg.GetDlgItem(1033)->Widget();
+    const QPoint inside(edit->width() / 2, edit->height() / 2);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, inside, edit->mapToGlobal(inside));
+    QApplication::sendEvent(edit, &click);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    std::vector<std::string> texts;
+    for (const QAction* action : popup->actions()) {
+        if (!action->isSeparator()) texts.push_back(action->text().section(QLatin1Char('\t'), 0, 0).toStdString());
+    }
+    popup->close();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), "元に戻す(&U)");
 }
 
 TEST(MessageLogTest, EachKindIsPrintedOnceAndCounted) {
