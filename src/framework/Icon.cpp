@@ -1,6 +1,8 @@
 #include "Icon.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 #include <bit>
 #include <cstring>
@@ -8,6 +10,22 @@
 namespace afx {
 
 static_assert(std::endian::native == std::endian::little, "icon rows are copied as ARGB32 words");
+
+namespace {
+
+// Qt's own PNG reader. Left to guess, QImageReader would first load every
+// image-format plugin (GIF, ICO, JPEG and their libraries) to ask each one.
+QImage ReadPng(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) return QImage();
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+}  // namespace
 
 QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
     // Read here rather than through Qt's image plugins, which would be
@@ -27,7 +45,7 @@ QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
         if (offset > icoFile.size() || size > icoFile.size() - offset || size < 40) continue;
         const std::uint8_t* data = icoFile.data() + offset;
         if (data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') {
-            const QImage png = QImage::fromData(data, static_cast<int>(size), "PNG");
+            const QImage png = ReadPng(data, size);
             if (!png.isNull()) icon.addPixmap(QPixmap::fromImage(png));
             continue;
         }
