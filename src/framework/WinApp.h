@@ -8,7 +8,6 @@
 #include <functional>
 
 inline constexpr DWORD AFX_RESTART_MANAGER_SUPPORT_RESTART = 0x01;
-inline constexpr DWORD AFX_RESTART_MANAGER_SUPPORT_RECOVERY = 0x02;
 inline constexpr UINT ID_HELP = 0xE146;
 
 class CWinApp : public CCmdTarget {
