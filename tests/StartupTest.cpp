@@ -100,6 +100,19 @@ TEST_F(StartupTest, ADisplayThatCannotBeOpenedGetsOneLineAndExitOne) {
     EXPECT_NE(outcome.errors.find(":731"), std::string::npos) << outcome.errors;
 }
 
+TEST_F(StartupTest, AQtPlatformThatFailsEndsWithExitOneAndLeavesNothing) {
+    // Qt gives up while it starts; without XDG_RUNTIME_DIR the program has
+    // made a private runtime folder by then, which must not stay behind.
+    auto env = BaseEnvironment(false);
+    env.push_back("QT_QPA_PLATFORM=no-such-platform");
+    const Outcome outcome = RunProgram({}, env, root);
+    EXPECT_EQ(outcome.signal, 0) << outcome.errors;
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("\nvelquor: "), std::string::npos) << outcome.errors;
+    EXPECT_EQ(outcome.errors.find("Available platform plugins"), std::string::npos) << outcome.errors;
+    EXPECT_EQ(Entries(root / "tmp"), std::vector<std::string>{});
+}
+
 TEST_F(StartupTest, SmallStackLimitsStillStartTheWindow) {
     // Threads take their default stack size from the soft limit the program
     // started with; the window's threads must not run out of it.

@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "MessageLog.h"
 #include "Resources.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -27,13 +28,19 @@ public:
         const char* runtime = std::getenv("XDG_RUNTIME_DIR");
         if (runtime && *runtime) return;
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/velquor-runtime-XXXXXX";
-        if (!mkdtemp(pattern.data())) return;  // Qt warns as before, nothing worse
-        m_path = pattern;
-        ::setenv("XDG_RUNTIME_DIR", m_path.c_str(), 1);
+        for (const char* folder : {tmp && *tmp ? tmp : "/tmp", "/tmp"}) {
+            std::string pattern = std::string(folder) + "/velquor-runtime-XXXXXX";
+            if (!mkdtemp(pattern.data())) continue;
+            m_path = pattern;
+            ::setenv("XDG_RUNTIME_DIR", m_path.c_str(), 1);
+            RemoveOnFailure(m_path.c_str());
+            return;
+        }
+        // Neither folder takes it: Qt warns as it always did, nothing worse.
     }
     ~PrivateRuntimeDirectory() {
         if (m_path.empty()) return;
+        RemoveOnFailure(nullptr);
         ::unsetenv("XDG_RUNTIME_DIR");
         ::rmdir(m_path.c_str());
     }

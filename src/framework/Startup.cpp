@@ -16,6 +16,7 @@ namespace {
 
 bool g_inStartup = false;
 std::terminate_handler g_previousTerminate = nullptr;
+const char* g_removeOnFailure = nullptr;
 
 // write(2) needs no memory, which is what may have run out.
 void Write(const char* text, std::size_t length) {
@@ -29,6 +30,7 @@ void Write(const char* text) {
 // "velquor: ", the prefix, the first line of the text (the cause, not the
 // advice that may follow it), then exit status 1 without running destructors.
 [[noreturn]] void Fail(const char* prefix, const char* text) {
+    if (g_removeOnFailure) ::rmdir(g_removeOnFailure);
     Write("velquor: ");
     Write(prefix);
     const char* end = std::strchr(text, '\n');
@@ -61,6 +63,10 @@ void Uncaught() {
 
 void StartupFailed(const char* text) {
     Fail("", text);
+}
+
+void RemoveOnFailure(const char* folder) {
+    g_removeOnFailure = folder;
 }
 
 void BeginStartup() {

@@ -21,6 +21,9 @@ bool InStartup();
 /// Writes "velquor: " and the first line of the text, and ends the process
 /// with exit status 1 at once, without running destructors or allocating memory.
 [[noreturn]] void StartupFailed(const char* text);
+/// An empty folder that StartupFailed removes before the process ends, as
+/// no destructor will; nullptr forgets it. The text must outlive the call.
+void RemoveOnFailure(const char* folder);
 
 /// Why the address-space limit (ulimit -v) is too small to start: the
 /// address space in use now plus the headroom that starting needs. Empty
