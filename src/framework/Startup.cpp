@@ -111,8 +111,12 @@ std::string DisplayProblem() {
     if (wayland && *wayland && !platform) return {};
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) return {};
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const int error = xcb_connection_has_error(connection);
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screen);
+    int error = xcb_connection_has_error(connection);
+    if (error == 0 && screen >= xcb_setup_roots_length(xcb_get_setup(connection))) {
+        error = XCB_CONN_CLOSED_INVALID_SCREEN;
+    }
     xcb_disconnect(connection);
     if (error == 0) return {};
     std::string why;
