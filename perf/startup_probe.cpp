@@ -38,6 +38,9 @@ Moment Now(double startMs) {
 }
 
 class FirstPaint : public QObject {
+public:
+    using QObject::QObject;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (m_seen || event->type() != QEvent::Paint) return false;
@@ -65,7 +68,8 @@ private:
 };
 
 void Install() {
-    QCoreApplication::instance()->installEventFilter(new FirstPaint);
+    QCoreApplication* application = QCoreApplication::instance();
+    application->installEventFilter(new FirstPaint(application));
 }
 
 }  // namespace
