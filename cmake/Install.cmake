@@ -73,11 +73,13 @@ The program stores nothing and uses no network.")
 #    dependency on a library the program does not load);
 #  - the Qt platform plugins: libqxcb opens the window on X11, libqoffscreen
 #    runs --batch without one; libqt6gui6 only recommends them;
-#  - a font with Japanese glyphs for the Japanese window.
+#  - a font with Japanese glyphs for the Japanese window;
+#  - Qt's Japanese translations (qtbase_ja.qm), so that Qt's own texts, such
+#    as the edit fields' right-click menu, are Japanese like the rest.
 # scripts/check-package checks the result against the packaged program.
 # (cpack needs dpkg-dev and file for this; scripts/setup installs them.)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-ipafont-gothic, qt6-translations-l10n")
 include(CPack)
 
 # The checks of the install tree and of the package, in the release build.

@@ -3,13 +3,19 @@
 // and dialog units.
 #include "TestUtil.h"
 #include "framework/DialogData.h"
-#include "framework/QtWindows.h"
 #include "framework/Driver.h"
+#include "framework/Icon.h"
+#include "framework/testing/Inspection.h"
 #include "res/Resource.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QWidget>
+
+#include <map>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -169,23 +175,24 @@ TEST(DialogDataTest, TruncatedOrOverlongDialogInitIsRejected) {
     EXPECT_TRUE(link.fullTextTooltip);
 }
 
-TEST(DialogDataTest, DynamicLayoutMovesOnlyThePromotionalBlockDown) {
-    const auto layout = afx::ParseDynamicLayout(afx::FindDialogLayout(res::IDD_VELQUOR_DIALOG));
-    ASSERT_TRUE(layout);
-    ASSERT_EQ(layout->size(), 63u);
-    std::vector<int> moved;
-    for (std::size_t i = 0; i < layout->size(); ++i) {
-        const auto& r = (*layout)[i];
-        EXPECT_EQ(r.moveX + r.sizeX + r.sizeY, 0);
-        if (r.moveY) moved.push_back(static_cast<int>(i + 1));
-    }
-    EXPECT_EQ(moved, (std::vector<int>{32, 33, 35, 36}));
-    const auto version = afx::ParseDynamicLayout(afx::FindDialogLayout(res::IDD_VERSION));
-    ASSERT_TRUE(version);
-    EXPECT_TRUE(version->empty());
-    EXPECT_FALSE(afx::ParseDynamicLayout(std::vector<std::uint8_t>{1, 0}));
-    EXPECT_FALSE(afx::ParseDynamicLayout(std::vector<std::uint8_t>{0, 0, 1, 0}));
-    EXPECT_FALSE(afx::ParseDynamicLayout(std::vector<std::uint8_t>{0, 0, 101, 0, 0, 0, 0, 0, 0, 0}));
+TEST(DialogUnitsTest, TheMainWindowKeepsItsTemplateSize) {
+    // The window has no sizing border: a resize request from outside changes
+    // neither the window nor where its controls sit.
+    CDialog main(res::IDD_VELQUOR_DIALOG);
+    afx::DialogDriver drv(main);
+    const afx::testing::PixelRect before = afx::testing::ClientSize(main);
+    const afx::testing::PixelRect link = afx::testing::Geometry(main, 1028);
+    QWidget* window = main.Widget();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    window->resize(before.width + 200, before.height + 150);
+    QApplication::processEvents();
+    const afx::testing::PixelRect after = afx::testing::ClientSize(main);
+    EXPECT_EQ(after.width, before.width);
+    EXPECT_EQ(after.height, before.height);
+    const afx::testing::PixelRect linkAfter = afx::testing::Geometry(main, 1028);
+    EXPECT_EQ(linkAfter.y, link.y);
+    EXPECT_EQ(linkAfter.height, link.height);
 }
 
 TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
@@ -193,22 +200,24 @@ TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
     afx::DialogDriver drv(main);
     // Dialog units scale with the font: one horizontal unit is a quarter of
     // the average Latin letter, one vertical unit an eighth of the font height.
-    const afx::PixelRect client = drv.ClientSize();
-    const afx::PixelRect quit = drv.Geometry(1);
+    using afx::testing::Geometry;
+    const afx::testing::PixelRect client = afx::testing::ClientSize(main);
+    const afx::testing::PixelRect quit = Geometry(main, 1);
     ASSERT_GT(client.width, 0);
     EXPECT_NEAR(static_cast<double>(quit.x) / client.width, 629.0 / 686, 0.01);
     EXPECT_NEAR(static_cast<double>(quit.y) / client.height, 353.0 / 374, 0.01);
     // Field 1009 stands two units lower than its button.
-    EXPECT_GT(drv.Geometry(1009).y, drv.Geometry(1008).y);
-    EXPECT_EQ(drv.Geometry(1005).y, drv.Geometry(1004).y);
+    EXPECT_GT(Geometry(main, 1009).y, Geometry(main, 1008).y);
+    EXPECT_EQ(Geometry(main, 1005).y, Geometry(main, 1004).y);
     // Every control lies inside the window.
     for (int id = 1000; id <= 1056; ++id) {
         if (!drv.Exists(id)) continue;
-        const afx::PixelRect r = drv.Geometry(id);
+        const afx::testing::PixelRect r = Geometry(main, id);
         EXPECT_LE(r.x + r.width, client.width) << id;
         EXPECT_LE(r.y + r.height, client.height) << id;
     }
-    EXPECT_NE(drv.FontFamily().find("Gothic"), std::string::npos) << drv.FontFamily();
+    const std::string family = afx::testing::FontFamily(main);
+    EXPECT_NE(family.find("Gothic"), std::string::npos) << family;
 }
 
 }  // namespace
@@ -239,15 +248,55 @@ TEST(IconTest, TheApplicationIconHasItsTrueColourImagesWithTransparency) {
     EXPECT_EQ(AfxLoadIcon(9999), nullptr);
 }
 
-TEST(IconTest, CutOrForeignIconDataGivesNoIconAndNoCrash) {
+// The sizes an icon holds, each with its image, for comparing two icons.
+std::map<int, QImage> ImagesOf(const QIcon& icon) {
+    std::map<int, QImage> images;
+    for (const QSize& size : icon.availableSizes()) images[size.width()] = icon.pixmap(size).toImage();
+    return images;
+}
+
+TEST(IconTest, CutIconDataKeepsOnlyTheImagesThatAreWhole) {
     const afx::IconResource* res = afx::FindIcon(res::IDR_MAINFRAME);
     ASSERT_NE(res, nullptr);
-    for (std::size_t cut : {std::size_t(0), std::size_t(5), std::size_t(22), std::size_t(200), res->icoFile.size() / 2}) {
-        const QIcon icon = afx::IconFromIco(res->icoFile.first(cut));
-        EXPECT_LE(icon.availableSizes().size(), 5) << cut;
+    const std::span<const std::uint8_t> file = res->icoFile;
+    const std::map<int, QImage> whole = ImagesOf(afx::IconFromIco(file));
+    ASSERT_EQ(whole.size(), 5u);
+    // The file ends with the 16-pixel image: one byte less loses it, and
+    // every other image is exactly as in the whole file.
+    const std::map<int, QImage> lessOne = ImagesOf(afx::IconFromIco(file.first(file.size() - 1)));
+    EXPECT_EQ(lessOne.count(16), 0u);
+    EXPECT_EQ(lessOne.size(), 4u);
+    for (const auto& [size, image] : lessOne) EXPECT_EQ(image, whole.at(size)) << size;
+    // Up to the end of the PNG image (byte 37214) only the 256-pixel image is whole.
+    const std::map<int, QImage> toPng = ImagesOf(afx::IconFromIco(file.first(37214)));
+    ASSERT_EQ(toPng.size(), 1u);
+    EXPECT_EQ(toPng.begin()->second, whole.at(256));
+    EXPECT_TRUE(afx::IconFromIco(file.first(37213)).isNull());
+    // Within the header or the directory there is no image at all.
+    for (std::size_t cut : {std::size_t(0), std::size_t(5), std::size_t(22), std::size_t(245)}) {
+        EXPECT_TRUE(afx::IconFromIco(file.first(cut)).isNull()) << cut;
     }
+}
+
+TEST(IconTest, ForeignOrLyingIconDataIsSkipped) {
+    const afx::IconResource* res = afx::FindIcon(res::IDR_MAINFRAME);
+    ASSERT_NE(res, nullptr);
     const std::vector<std::uint8_t> notAnIcon(64, 0xFF);
     EXPECT_TRUE(afx::IconFromIco(notAnIcon).isNull());
+    std::vector<std::uint8_t> lying(res->icoFile.begin(), res->icoFile.end());
+    // Directory entry 11 (the 48-pixel 32-bit image) claims 4 GiB of data,
+    // and the 16-pixel image's header claims 256 by 256 pixels, far more
+    // than its entry holds.
+    for (int i = 0; i < 4; ++i) lying[6 + 16 * 11 + 8 + i] = 0xFF;
+    constexpr std::size_t kHeader16 = 53558;
+    lying[kHeader16 + 4] = 0x00;
+    lying[kHeader16 + 5] = 0x01;
+    lying[kHeader16 + 8] = 0x00;
+    lying[kHeader16 + 9] = 0x02;
+    const std::map<int, QImage> images = ImagesOf(afx::IconFromIco(lying));
+    EXPECT_EQ(images.count(48), 0u);
+    EXPECT_EQ(images.count(16), 0u);
+    EXPECT_EQ(images.count(32), 1u);
 }
 
 }  // namespace

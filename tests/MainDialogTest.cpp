@@ -5,6 +5,7 @@
 #include "bench/Buttons.h"
 #include "dialog/VelquorDlg.h"
 #include "framework/Driver.h"
+#include "framework/testing/Inspection.h"
 
 #include <gtest/gtest.h>
 
@@ -207,7 +208,7 @@ struct ModalRecorder {
             auto nested = afx::DialogDriver::Attach(d);
             templates.push_back(d.TemplateId());
             std::vector<std::string> shown{Utf8(nested.Caption())};
-            for (const CString& s : nested.StaticTexts()) shown.push_back(Utf8(s));
+            for (const CString& s : afx::testing::StaticTexts(d)) shown.push_back(Utf8(s));
             texts.push_back(shown);
             if (closeWith == 0) nested.Click(IDOK);
             else if (closeWith == 1) nested.Press(afx::Key::Escape);
@@ -265,7 +266,7 @@ TEST_F(MainDialogTest, VersionButtonShowsTheVersionBoxAndChangesNothing) {
 }
 
 TEST_F(MainDialogTest, EveryTextFitsItsControl) {
-    EXPECT_EQ(drv.ClippedTexts(), std::vector<std::string>{});
+    EXPECT_EQ(afx::testing::ClippedTexts(dlg), std::vector<std::string>{});
 }
 
 TEST(MainDialogModalTest, ModalRunReturnsHowItWasClosed) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,26 +19,41 @@ std::string Slurp(const fs::path& file) {
     text << in.rdbuf();
     return text.str();
 }
+
+// In the child between fork and exec: only async-signal-safe calls.
+[[noreturn]] void StartChild(const char* outFile, const char* errFile, const Limits& limits, char** argv, char** envp) {
+    const int out = open(outFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+    rlimit stack{};
+    getrlimit(RLIMIT_STACK, &stack);
+    if (limits.stackHardBytes) stack.rlim_max = *limits.stackHardBytes;
+    if (limits.stackSoftBytes) stack.rlim_cur = *limits.stackSoftBytes;
+    if (stack.rlim_cur > stack.rlim_max) stack.rlim_cur = stack.rlim_max;
+    if (setrlimit(RLIMIT_STACK, &stack) != 0) _exit(126);
+    if (limits.addressBytes) {
+        const rlimit address{*limits.addressBytes, *limits.addressBytes};
+        if (setrlimit(RLIMIT_AS, &address) != 0) _exit(126);
+    }
+    execve(VELQUOR_EXE, argv, envp);
+    _exit(127);
+}
 }  // namespace
 
-Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch) {
+Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch,
+                   const Limits& limits) {
     const fs::path errFile = scratch / "stderr.txt";
     const fs::path outFile = scratch / "stdout.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv{const_cast<char*>(VELQUOR_EXE)};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
     for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
-    pid_t pid = 0;
     Outcome outcome;
-    const int spawned = posix_spawn(&pid, VELQUOR_EXE, &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return outcome;
+    const pid_t pid = fork();
+    if (pid < 0) return outcome;
+    if (pid == 0) StartChild(outFile.c_str(), errFile.c_str(), limits, argv.data(), envp.data());
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (waitpid(pid, &status, WNOHANG) == 0) {
@@ -51,10 +65,10 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     outcome.errors = Slurp(errFile);
     outcome.output = Slurp(outFile);
     fs::remove(errFile);
     fs::remove(outFile);
     return outcome;
 }
-

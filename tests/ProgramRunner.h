@@ -2,17 +2,28 @@
 // command line and start-up.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct Outcome {
-    int exitCode = -1;
+    int exitCode = -1;   ///< -1 when a signal ended the program
+    int signal = 0;      ///< the signal that ended it, else 0
     std::string output;  ///< standard output
     std::string errors;  ///< standard error
 };
 
-/// Runs the program with exactly this environment, in the scratch folder's
-/// files for its output; kills it after a minute.
+/// Resource limits the child starts with, as `ulimit` would set them.
+struct Limits {
+    std::optional<rlim_t> stackSoftBytes;  ///< soft RLIMIT_STACK
+    std::optional<rlim_t> stackHardBytes;  ///< hard RLIMIT_STACK
+    std::optional<rlim_t> addressBytes;    ///< RLIMIT_AS, soft and hard
+};
+
+/// Runs the program with exactly this environment and these limits, in the
+/// scratch folder's files for its output; kills it after a minute.
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                   const std::filesystem::path& scratch);
+                   const std::filesystem::path& scratch, const Limits& limits = {});

@@ -1,5 +1,6 @@
 // The program file itself: it starts, shows its window and ends the normal
-// way, leaves no file behind, and explains itself without a display.
+// way, leaves no file behind and prints no warning, survives small stack
+// limits, and explains in one line why it cannot start.
 #include "ProgramRunner.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,10 @@ std::vector<std::string> Entries(const fs::path& dir) {
     return found;
 }
 
+long Lines(const std::string& text) {
+    return std::count(text.begin(), text.end(), '\n');
+}
+
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,41 +35,146 @@ protected:
         fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     }
     void TearDown() override { fs::remove_all(root); }
-    std::vector<std::string> BaseEnvironment() const {
-        std::vector<std::string> env{"HOME=" + (root / "home").string(), "XDG_RUNTIME_DIR=" + (root / "runtime").string(),
-                                     "TMPDIR=" + (root / "tmp").string(), "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+    std::vector<std::string> BaseEnvironment(bool withRuntimeDir = true) const {
+        std::vector<std::string> env{"HOME=" + (root / "home").string(), "TMPDIR=" + (root / "tmp").string(),
+                                     "PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+        if (withRuntimeDir) env.push_back("XDG_RUNTIME_DIR=" + (root / "runtime").string());
         // Sanitizer settings pass through so that the sanitizer build runs the same test.
         for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
             if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
         }
         return env;
     }
+    // The window on the offscreen platform, with the start-up probe that
+    // closes it through its close box once it has painted.
+    std::vector<std::string> WindowEnvironment(bool withRuntimeDir = true) const {
+        auto env = BaseEnvironment(withRuntimeDir);
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        env.push_back("LD_PRELOAD=" STARTUP_PROBE);
+        env.push_back("STARTUP_PROBE_NS=0");
+        // The preloaded probe comes before the sanitizer's run-time library.
+        auto asan = std::find_if(env.begin(), env.end(), [](const std::string& e) { return e.starts_with("ASAN_OPTIONS="); });
+        if (asan != env.end()) *asan += ":verify_asan_link_order=0";
+        return env;
+    }
+    static bool Shown(const Outcome& outcome) { return outcome.errors.find("probe: first paint") != std::string::npos; }
     fs::path root;
 };
 
 TEST_F(StartupTest, StartsShowsTheWindowAndEndsNormallyWithoutWritingAFile) {
-    auto env = BaseEnvironment();
-    env.push_back("QT_QPA_PLATFORM=offscreen");
-    env.push_back("AFX_CLOSE_WHEN_SHOWN=1");
-    env.push_back("AFX_STARTUP_NS=0");
-    const Outcome outcome = RunProgram({}, env, root);
+    const Outcome outcome = RunProgram({}, WindowEnvironment(), root);
     EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
-    EXPECT_NE(outcome.errors.find("first paint"), std::string::npos) << "the window was never shown: " << outcome.errors;
+    EXPECT_TRUE(Shown(outcome)) << "the window was never shown: " << outcome.errors;
     EXPECT_EQ(Entries(root / "home"), std::vector<std::string>{});
     EXPECT_EQ(Entries(root / "runtime"), std::vector<std::string>{});
     EXPECT_EQ(Entries(root / "tmp"), std::vector<std::string>{});
+}
+
+TEST_F(StartupTest, WithoutARuntimeDirectoryNothingIsWrittenAndNothingWarned) {
+    const Outcome outcome = RunProgram({}, WindowEnvironment(false), root);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors;
+    ASSERT_TRUE(Shown(outcome)) << outcome.errors;
+    // The probe's line is all there is on standard error.
+    EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
+    EXPECT_EQ(Entries(root / "tmp"), std::vector<std::string>{});
+    EXPECT_EQ(Entries(root / "home"), std::vector<std::string>{});
 }
 
 TEST_F(StartupTest, WithoutADisplayItSaysSoInOneLine) {
     const Outcome outcome = RunProgram({}, BaseEnvironment(), root);
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.errors.find("no display"), std::string::npos) << outcome.errors;
-    EXPECT_EQ(std::count(outcome.errors.begin(), outcome.errors.end(), '\n'), 1) << outcome.errors;
+    EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
 }
+
+TEST_F(StartupTest, ADisplayThatCannotBeOpenedGetsOneLineAndExitOne) {
+    // Display 731 has no server on this machine.
+    ASSERT_FALSE(fs::exists("/tmp/.X11-unix/X731"));
+    auto env = BaseEnvironment();
+    env.push_back("DISPLAY=:731");
+    const Outcome outcome = RunProgram({}, env, root);
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+    EXPECT_EQ(outcome.signal, 0) << outcome.errors;
+    EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
+    EXPECT_EQ(outcome.errors.rfind("velquor: ", 0), 0u) << outcome.errors;
+    EXPECT_NE(outcome.errors.find(":731"), std::string::npos) << outcome.errors;
+}
+
+TEST_F(StartupTest, AQtPlatformThatFailsEndsWithExitOneAndLeavesNothing) {
+    // Qt gives up while it starts; without XDG_RUNTIME_DIR the program has
+    // made a private runtime folder by then, which must not stay behind.
+    auto env = BaseEnvironment(false);
+    env.push_back("QT_QPA_PLATFORM=no-such-platform");
+    const Outcome outcome = RunProgram({}, env, root);
+    EXPECT_EQ(outcome.signal, 0) << outcome.errors;
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("\nvelquor: "), std::string::npos) << outcome.errors;
+    EXPECT_EQ(outcome.errors.find("Available platform plugins"), std::string::npos) << outcome.errors;
+    EXPECT_EQ(Entries(root / "tmp"), std::vector<std::string>{});
+}
+
+TEST_F(StartupTest, SmallStackLimitsStillStartTheWindow) {
+    // Threads take their default stack size from the soft limit the program
+    // started with; the window's threads must not run out of it.
+    for (const rlim_t kib : {16, 32, 64}) {
+        const Outcome outcome = RunProgram({}, WindowEnvironment(), root, Limits{kib * 1024, std::nullopt, std::nullopt});
+        EXPECT_EQ(outcome.signal, 0) << kib << " KiB: " << outcome.errors;
+        EXPECT_EQ(outcome.exitCode, 0) << kib << " KiB: " << outcome.errors;
+        EXPECT_TRUE(Shown(outcome)) << kib << " KiB: " << outcome.errors;
+    }
+}
+
+TEST_F(StartupTest, AStackLimitThatCannotBeRaisedRefusesToStart) {
+    // The fixed-size arrays need 4 MiB of the main thread's stack; a hard
+    // limit of 1 MiB cannot give it, in the window or in batch mode.
+    const Limits small{1 << 20, 1 << 20, std::nullopt};
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, std::vector<std::string>{"--batch"}}) {
+        const Outcome outcome = RunProgram(args, WindowEnvironment(), root, small);
+        EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+        EXPECT_FALSE(Shown(outcome)) << outcome.errors;
+        EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
+        EXPECT_NE(outcome.errors.find("stack limit is 1024 KiB"), std::string::npos) << outcome.errors;
+        EXPECT_EQ(outcome.output, "");
+    }
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The sanitizer's shadow memory needs far more address space than any of these.
+TEST_F(StartupTest, SmallAddressSpaceLimitsEndInOneLine) {
+    // From where the dynamic loader itself cannot map the libraries (it says
+    // so in one line, exit 127) to where both modes start, in 8 MiB steps.
+    const std::vector<std::string> batch{"--batch", "--buttons", "1000", "--repetitions", "1", "--format", "csv"};
+    for (rlim_t mib = 192; mib <= 320; mib += 8) {
+        for (const std::vector<std::string>& args : {std::vector<std::string>{}, batch}) {
+            const Outcome outcome = RunProgram(args, WindowEnvironment(), root, Limits{{}, {}, mib << 20});
+            const std::string what = std::to_string(mib) + " MiB, " + (args.empty() ? "window: " : "batch: ") + outcome.errors;
+            ASSERT_EQ(outcome.signal, 0) << what;
+            if (outcome.exitCode == 0) continue;
+            EXPECT_EQ(Lines(outcome.errors), 1) << what;
+            if (outcome.exitCode == 127) {
+                EXPECT_NE(outcome.errors.find("error while loading shared libraries"), std::string::npos) << what;
+            } else {
+                EXPECT_EQ(outcome.exitCode, 1) << what;
+                EXPECT_EQ(outcome.errors.rfind("velquor: ", 0), 0u) << what;
+            }
+        }
+    }
+    // With room enough, both start.
+    EXPECT_EQ(RunProgram({}, WindowEnvironment(), root, Limits{{}, {}, rlim_t(400) << 20}).exitCode, 0);
+    EXPECT_EQ(RunProgram(batch, WindowEnvironment(), root, Limits{{}, {}, rlim_t(400) << 20}).exitCode, 0);
+}
+#endif
 
 TEST_F(StartupTest, VersionPrintsTheVersionBlock) {
     const Outcome outcome = RunProgram({"--version"}, BaseEnvironment(), root);
     EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.errors, "");
+    EXPECT_EQ(outcome.output.rfind("velquor 2.0.7.10\n", 0), 0u) << outcome.output;
+    for (const char* line : {"  FileDescription  Velquor\n", "  FileVersion      2.0.7.10\n",
+                             "  ProductName      TODO: <Lumorak>\n", "  OriginalFilename Velquor.exe\n"}) {
+        EXPECT_NE(outcome.output.find(line), std::string::npos) << line << outcome.output;
+    }
+    EXPECT_EQ(Lines(outcome.output), 9) << outcome.output;
     const Outcome bad = RunProgram({"--frobnicate"}, BaseEnvironment(), root);
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_NE(bad.errors.find("--frobnicate"), std::string::npos);

@@ -189,6 +189,7 @@ TEST(CStringTest, FailedFormatThrowsAndKeepsTheOldText) {
     EXPECT_STREQ(w.GetString(), L"before");
     try {
         w.Format(L"%2000000d", 1);
+        ADD_FAILURE() << "a format past the size limit succeeded";
     } catch (const std::bad_alloc& e) {
         EXPECT_STREQ(e.what(), "CMemoryException: out of memory");
     }

@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    afx::OffscreenApplication app(argc, argv);
     afx::SetResources(res::ProgramResources());
+    afx::OffscreenApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

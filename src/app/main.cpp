@@ -1,8 +1,10 @@
 // Program entry: the command line, then the framework's start-up.
 #include "batch/Batch.h"
+#include "framework/Startup.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -58,13 +60,31 @@ bool HaveDisplay() {
 // main thread may grow its stack far enough, or refuse to start.
 constexpr rlim_t kStackNeeded = 4u << 20;
 
+// The C library sized every later thread's stack from the soft limit the
+// program started with; threads that Qt and the font configuration start
+// overflow a small one. They get what they would have had with the raised
+// limit. Called before any thread exists.
+void RaiseThreadStacks() {
+    pthread_attr_t defaults;
+    if (pthread_getattr_default_np(&defaults) != 0) return;
+    std::size_t size = 0;
+    if (pthread_attr_getstacksize(&defaults, &size) == 0 && size < kStackNeeded) {
+        pthread_attr_setstacksize(&defaults, kStackNeeded);
+        pthread_setattr_default_np(&defaults);
+    }
+    pthread_attr_destroy(&defaults);
+}
+
 bool EnsureStack() {
     rlimit limit{};
     if (getrlimit(RLIMIT_STACK, &limit) != 0) return true;
     if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kStackNeeded) return true;
     if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= kStackNeeded) {
         limit.rlim_cur = kStackNeeded;
-        if (setrlimit(RLIMIT_STACK, &limit) == 0) return true;
+        if (setrlimit(RLIMIT_STACK, &limit) == 0) {
+            RaiseThreadStacks();
+            return true;
+        }
     }
     std::fprintf(stderr, "velquor: the stack limit is %llu KiB; the fixed-size arrays need %llu KiB (raise it with ulimit -s)\n",
                  static_cast<unsigned long long>(limit.rlim_cur / 1024),
@@ -72,12 +92,27 @@ bool EnsureStack() {
     return false;
 }
 
+// What starting needs beyond the address space in use when main begins
+// (the libraries and the global arrays, about 200 MiB): the window's threads
+// and X buffers need about 60 MiB, the batch mode about 15 MiB; the rest is
+// margin for other fonts and libraries.
+constexpr std::size_t kWindowHeadroom = std::size_t(96) << 20;
+constexpr std::size_t kBatchHeadroom = std::size_t(48) << 20;
+
+bool EnsureAddressSpace(std::size_t headroom) {
+    const std::string problem = afx::AddressSpaceProblem(headroom);
+    if (problem.empty()) return true;
+    std::fprintf(stderr, "velquor: %s\n", problem.c_str());
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    afx::BeginStartup();
     afx::SetResources(res::ProgramResources());
     if (argc > 1 && std::strcmp(argv[1], "--batch") == 0) {
-        if (!EnsureStack()) return 1;
+        if (!EnsureStack() || !EnsureAddressSpace(kBatchHeadroom)) return 1;
         return batch::BatchMain(argc, argv, std::vector<std::string>(argv + 2, argv + argc));
     }
     if (argc > 1) {
@@ -101,6 +136,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velquor: no display: set DISPLAY (X11) or WAYLAND_DISPLAY to start the window, or use --batch\n");
         return 1;
     }
-    if (!EnsureStack()) return 1;
+    if (!EnsureStack() || !EnsureAddressSpace(kWindowHeadroom)) return 1;
+    if (const std::string problem = afx::DisplayProblem(); !problem.empty()) {
+        std::fprintf(stderr, "velquor: %s\n", problem.c_str());
+        return 1;
+    }
     return afx::WinMain(argc, argv);
 }

@@ -1,6 +1,6 @@
 #include "Chart.h"
 
-#include "QtWindows.h"
+#include "DialogUnits.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

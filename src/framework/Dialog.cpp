@@ -1,6 +1,6 @@
 #include "Dialog.h"
 
-#include "QtWindows.h"
+#include "DialogWindow.h"
 #include "WinApp.h"
 
 #include <QPainter>

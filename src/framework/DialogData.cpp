@@ -51,15 +51,4 @@ LinkSettings ParseLinkSettings(const std::string& text) {
     return s;
 }
 
-std::optional<std::vector<LayoutRecord>> ParseDynamicLayout(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < 2 || Read16(bytes, 0) != 0 || (bytes.size() - 2) % 8 != 0) return std::nullopt;
-    std::vector<LayoutRecord> records;
-    for (std::size_t at = 2; at < bytes.size(); at += 8) {
-        LayoutRecord r{Read16(bytes, at), Read16(bytes, at + 2), Read16(bytes, at + 4), Read16(bytes, at + 6)};
-        if (r.moveX > 100 || r.moveY > 100 || r.sizeX > 100 || r.sizeY > 100) return std::nullopt;
-        records.push_back(r);
-    }
-    return records;
-}
-
 }  // namespace afx

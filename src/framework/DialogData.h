@@ -1,6 +1,5 @@
-// The records a template carries besides its controls: the dialog-init data
-// (initial settings of the framework's own controls) and the dynamic layout
-// (how controls follow a resized window).
+// The dialog-init data a template carries besides its controls: the initial
+// settings of the framework's own controls.
 #pragma once
 
 #include <cstdint>
@@ -32,14 +31,5 @@ struct LinkSettings {
     bool fullTextTooltip = false;
 };
 LinkSettings ParseLinkSettings(const std::string& text);
-
-/// How one control follows the window when it is resized, in percent of the size change.
-struct LayoutRecord {
-    int moveX = 0, moveY = 0, sizeX = 0, sizeY = 0;
-};
-
-/// Parses a 16-bit version 0 followed by four 16-bit percentages per control.
-/// nullopt for another version, a partial record or a percentage above 100.
-std::optional<std::vector<LayoutRecord>> ParseDynamicLayout(std::span<const std::uint8_t> bytes);
 
 }  // namespace afx

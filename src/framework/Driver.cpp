@@ -1,6 +1,10 @@
 #include "Driver.h"
 
-#include "QtWindows.h"
+#include "DialogWindow.h"
+#include "EditControl.h"
+#include "QtApplication.h"
+#include "QtText.h"
+#include "Startup.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,7 +12,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,12 +31,10 @@ void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context, c
 
 OffscreenApplication::OffscreenApplication(int& argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    m_app = std::make_unique<QApplication>(argc, argv);
+    m_app = std::make_unique<QtApplication>(argc, argv);
     // The offscreen platform warns about what it cannot do (raise a window,
     // grab the keyboard); nothing here needs either.
     g_previousHandler = qInstallMessageHandler(QuietOffscreenWarnings);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
 }
 
 OffscreenApplication::~OffscreenApplication() = default;
@@ -77,6 +78,8 @@ DialogDriver::DialogDriver(CDialog& dialog, bool create) : m_dialog(&dialog), m_
         m_boxes = std::make_unique<MessageBoxRecorder>();
         dialog.Create();
         Flush();
+        // The window is up: whatever fails from now on is the handlers' to report.
+        EndStartup();
     }
 }
 
@@ -203,18 +206,6 @@ bool DialogDriver::ReadOnly(int id) const {
     return edit && edit->isReadOnly();
 }
 
-PixelRect DialogDriver::Geometry(int id) const {
-    QWidget* w = ControlWidget(id);
-    if (!w) return {0, 0, 0, 0};
-    const QRect r = w->geometry();
-    return {r.x(), r.y(), r.width(), r.height()};
-}
-
-PixelRect DialogDriver::ClientSize() const {
-    QWidget* w = m_dialog->Widget();
-    return w ? PixelRect{0, 0, w->width(), w->height()} : PixelRect{0, 0, 0, 0};
-}
-
 int DialogDriver::FocusId() const {
     QWidget* window = m_dialog->Widget();
     if (!window) return 0;
@@ -225,46 +216,6 @@ int DialogDriver::FocusId() const {
 CString DialogDriver::Caption() const {
     QWidget* w = m_dialog->Widget();
     return w ? FromQString(w->windowTitle()) : CString();
-}
-
-std::vector<CString> DialogDriver::StaticTexts() const {
-    std::vector<CString> texts;
-    auto* window = dynamic_cast<DialogWindow*>(m_dialog->Widget());
-    if (!window) return texts;
-    for (QWidget* w : window->Controls()) {
-        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull()) texts.push_back(FromQString(label->text()));
-    }
-    return texts;
-}
-
-std::string DialogDriver::FontFamily() const {
-    QWidget* w = m_dialog->Widget();
-    return w ? QFontInfo(w->font()).family().toStdString() : std::string();
-}
-
-std::vector<std::string> DialogDriver::ClippedTexts() const {
-    std::vector<std::string> clipped;
-    auto* window = dynamic_cast<DialogWindow*>(m_dialog->Widget());
-    if (!window) return clipped;
-    for (QWidget* w : window->Controls()) {
-        if (!w->isVisibleTo(window)) continue;
-        QString text;
-        int room = w->width();
-        if (auto* label = dynamic_cast<QLabel*>(w)) {
-            if (!label->pixmap().isNull()) continue;
-            text = label->text();
-        } else if (auto* button = dynamic_cast<QPushButton*>(w)) {
-            text = button->text().remove(QLatin1Char('&'));
-            room -= 4;  // the button's own frame
-        } else {
-            continue;
-        }
-        const QFontMetrics metrics(w->font());
-        if (metrics.horizontalAdvance(text) > room || metrics.height() > w->height()) {
-            clipped.push_back(text.toStdString());
-        }
-    }
-    return clipped;
 }
 
 std::vector<CMenu::Item> DialogDriver::OpenSystemMenu(bool byKeyboard) {

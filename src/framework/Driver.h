@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-class QApplication;
-
 namespace afx {
+
+class QtApplication;
 
 /// A Qt application on the offscreen platform, with numbers formatted the C way.
 class OffscreenApplication {
@@ -23,7 +23,7 @@ public:
     OffscreenApplication& operator=(const OffscreenApplication&) = delete;
 
 private:
-    std::unique_ptr<QApplication> m_app;
+    std::unique_ptr<QtApplication> m_app;
 };
 
 struct ShownMessageBox {
@@ -48,11 +48,6 @@ private:
 
 /// The keys a driver can press.
 enum class Key { Return, Escape, Tab, BackTab, Backspace, Delete, End, Home, SelectAll, Cut, AltSpace };
-
-/// Geometry of a control in pixels, relative to its dialog's client area.
-struct PixelRect {
-    int x, y, width, height;
-};
 
 class DialogDriver {
 public:
@@ -86,18 +81,10 @@ public:
     bool Visible(int id) const;
     bool Enabled(int id) const;
     bool ReadOnly(int id) const;
-    PixelRect Geometry(int id) const;
-    PixelRect ClientSize() const;
     /// Id of the control that has the keyboard focus; 0 when none of them has it.
     int FocusId() const;
     /// Caption of the dialog window.
     CString Caption() const;
-    /// Texts of every static control (labels), in creation order.
-    std::vector<CString> StaticTexts() const;
-    /// The font family the dialog's controls use.
-    std::string FontFamily() const;
-    /// Visible controls whose text needs more room than they have.
-    std::vector<std::string> ClippedTexts() const;
 
     /// The system menu as its items; opened by Alt+Space (true) or a right-click (false).
     std::vector<CMenu::Item> OpenSystemMenu(bool byKeyboard = true);

@@ -46,8 +46,4 @@ std::span<const std::uint8_t> FindDialogInit(UINT dialogId) {
     return FindData(GetResources().dialogInit, dialogId);
 }
 
-std::span<const std::uint8_t> FindDialogLayout(UINT dialogId) {
-    return FindData(GetResources().dialogLayout, dialogId);
-}
-
 }  // namespace afx

@@ -74,21 +74,16 @@ struct VersionInfo {
     WORD translationCodePage;
 };
 
-/// What the program file's manifest asks of the platform.
-struct ManifestInfo {
-    bool dpiAware;
-    bool visualStyles;          ///< the common controls in the platform's own style
-    const char* executionLevel; ///< "asInvoker"
-};
-
 struct ResourceSet {
     std::span<const DialogTemplate> dialogs;
     std::span<const StringResource> strings;
     std::span<const IconResource> icons;
     std::span<const DialogDataResource> dialogInit;   ///< dialog-init records (type 240)
-    std::span<const DialogDataResource> dialogLayout; ///< dynamic-layout records
+    /// Dynamic-layout records (how controls would follow a resized window).
+    /// Carried as the program's data; windows keep their template size, so
+    /// the layer never applies them.
+    std::span<const DialogDataResource> dialogLayout;
     const VersionInfo* version;
-    const ManifestInfo* manifest;
 };
 
 /// Installs the program's resources; called once before any window is made.
@@ -99,7 +94,7 @@ const DialogTemplate* FindDialog(UINT id);
 /// The string-table text with that id, or nullptr when there is none.
 const wchar_t* FindString(UINT id);
 const IconResource* FindIcon(UINT id);
+/// The dialog-init records of a template; empty when it has none.
 std::span<const std::uint8_t> FindDialogInit(UINT dialogId);
-std::span<const std::uint8_t> FindDialogLayout(UINT dialogId);
 
 }  // namespace afx

@@ -1,13 +1,14 @@
 #include "WinApp.h"
 
-#include "QtWindows.h"
+#include "DialogUnits.h"
+#include "QtApplication.h"
+#include "QtText.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 #include <fontconfig/fontconfig.h>
 
-#include <clocale>
 #include <thread>
 
 namespace {
@@ -19,7 +20,7 @@ class QtMessageBoxPresenter final : public afx::MessageBoxPresenter {
 public:
     int Show(const CString& text, const CString& caption, UINT type) override {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        switch (type & 0xF0) {
+        switch (type & MB_ICONMASK) {
         case MB_ICONHAND: icon = QMessageBox::Critical; break;
         case MB_ICONEXCLAMATION: icon = QMessageBox::Warning; break;
         case MB_ICONASTERISK: icon = QMessageBox::Information; break;
@@ -123,14 +124,13 @@ int WinMain(int argc, char** argv) {
     // helper thread while Qt connects to the display, and is done before the
     // first window needs a font.
     std::thread fontConfiguration([] { FcInit(); });
-    QApplication application(argc, argv);
+    const QtApplication application(argc, argv);
     fontConfiguration.join();
-    // Qt takes the user's locale; numbers are always formatted the C way.
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
-    if (!app->InitInstance()) return app->ExitInstance();
+    // A dialog application has no message loop of its own: InitInstance runs
+    // the main window to its end, and what it returns changes nothing here.
+    app->InitInstance();
     return app->ExitInstance();
 }
 

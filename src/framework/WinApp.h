@@ -8,7 +8,6 @@
 #include <functional>
 
 inline constexpr DWORD AFX_RESTART_MANAGER_SUPPORT_RESTART = 0x01;
-inline constexpr DWORD AFX_RESTART_MANAGER_SUPPORT_RECOVERY = 0x02;
 inline constexpr UINT ID_HELP = 0xE146;
 
 class CWinApp : public CCmdTarget {
@@ -30,7 +29,6 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
-    DWORD m_nAutosaveInterval = 5000;  ///< the framework's recovery ping interval, ms
 
 private:
     CString m_appName;

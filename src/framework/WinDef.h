@@ -13,7 +13,6 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using INT_PTR = std::intptr_t;
 using LPCWSTR = const wchar_t*;
-using LPCSTR = const char*;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
@@ -63,6 +62,7 @@ inline constexpr UINT MB_OK = 0x00000000;
 inline constexpr UINT MB_ICONHAND = 0x00000010;
 inline constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
 inline constexpr UINT MB_ICONASTERISK = 0x00000040;
+inline constexpr UINT MB_ICONMASK = 0x000000F0;
 
 // Menu flags.
 inline constexpr UINT MF_STRING = 0x0000;
@@ -98,6 +98,7 @@ inline constexpr DWORD DS_CENTER = 0x0800;
 // Button styles.
 inline constexpr DWORD BS_PUSHBUTTON = 0x0;
 inline constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+inline constexpr DWORD BS_TYPEMASK = 0xF;
 
 // Edit styles.
 inline constexpr DWORD ES_MULTILINE = 0x0004;

@@ -1,11 +1,15 @@
 #include "Wnd.h"
 
 #include "Dialog.h"
-#include "QtWindows.h"
+#include "DialogWindow.h"
+#include "EditControl.h"
+#include "Icon.h"
+#include "QtText.h"
 #include "WinApp.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QPainter>
 #include <QWidget>
 

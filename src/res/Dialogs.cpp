@@ -14,16 +14,24 @@ constexpr ControlClass Static = ControlClass::Static;
 constexpr ControlClass Link = ControlClass::MfcLink;
 
 // Style sets of the main window.
-constexpr DWORD kButton = 0x50010000;        // visible tab-stop push button
-constexpr DWORD kDefaultButton = 0x50010001; // the default push button
-constexpr DWORD kResult = 0x50811884;        // read-only multi-line result field
-constexpr DWORD kCount = 0x50813094;         // the count field: digits only, keeps Return
-constexpr DWORD kLabel = 0x50020000;
-constexpr DWORD kGrayFrame = 0x50000008;
-constexpr DWORD kLink = 0x50010000;
-constexpr DWORD kHiddenButton = 0x48010000;
-constexpr DWORD kHiddenResult = 0x48811884;
-constexpr DWORD kHiddenLabel = 0x48020000;
+constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kHidden = WS_CHILD | WS_DISABLED;
+constexpr DWORD kPushButton = WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kResultField = WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY | ES_WANTRETURN;
+constexpr DWORD kLabelStatic = WS_GROUP | SS_LEFT;
+
+constexpr DWORD kButton = kShown | kPushButton;
+constexpr DWORD kDefaultButton = kShown | WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr DWORD kResult = kShown | kResultField;
+// The count field: digits only when typed, keeps Return, not read-only.
+constexpr DWORD kCount =
+    kShown | WS_BORDER | WS_TABSTOP | ES_MULTILINE | ES_LOWERCASE | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NUMBER;
+constexpr DWORD kLabel = kShown | kLabelStatic;
+constexpr DWORD kGrayFrame = kShown | SS_GRAYFRAME;
+constexpr DWORD kLink = kShown | WS_TABSTOP;
+constexpr DWORD kHiddenButton = kHidden | kPushButton;
+constexpr DWORD kHiddenResult = kHidden | kResultField;
+constexpr DWORD kHiddenLabel = kHidden | kLabelStatic;
 
 constexpr ControlTemplate kMainControls[] = {
     {1, Button, L"終了", kDefaultButton, 629, 353, 50, 14},
@@ -94,15 +102,15 @@ constexpr ControlTemplate kMainControls[] = {
 static_assert(std::size(kMainControls) == 63);
 
 constexpr ControlTemplate kAboutControls[] = {
-    {-1, Static, L"#128", 0x50000003, 14, 14, 21, 20},
-    {-1, Static, L"Velquor、バージョン 1.0", 0x50020080, 42, 14, 114, 8},
-    {-1, Static, L"配列の埋め込み速度を測ります。", 0x50020000, 42, 26, 114, 8},
-    {1, Button, L"OK", 0x50030001, 113, 41, 50, 14},
+    {-1, Static, L"#128", kShown | SS_ICON, 14, 14, 21, 20},
+    {-1, Static, L"Velquor、バージョン 1.0", kLabel | SS_NOPREFIX, 42, 14, 114, 8},
+    {-1, Static, L"配列の埋め込み速度を測ります。", kLabel, 42, 26, 114, 8},
+    {1, Button, L"OK", kDefaultButton | WS_GROUP, 113, 41, 50, 14},
 };
 
-constexpr DWORD kVersionLine = 0x50020000;
+constexpr DWORD kVersionLine = kLabel;
 constexpr ControlTemplate kVersionControls[] = {
-    {1, Button, L"OK", 0x50010001, 113, 153, 50, 14},
+    {1, Button, L"OK", kDefaultButton, 113, 153, 50, 14},
     {-1, Static, L"Lumorak ver2.0.7", kVersionLine, 96, 7, 104, 8},
     {-1, Static, L"配列の種類ごとの書き込み速度を比べるベンチマーク", kVersionLine, 61, 30, 183, 8},
     {-1, Static, L"初版: バージョン 1.0", kVersionLine, 78, 43, 143, 8},
@@ -115,12 +123,15 @@ constexpr ControlTemplate kVersionControls[] = {
     {-1, Static, L"結果は環境により大きく変わります。", kVersionLine, 14, 134, 182, 8},
 };
 
-constexpr DWORD kBoxStyle = 0x80C800C8;  // popup, caption, system menu, modal frame, font, fixed-sys
+constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
+// No minimise or maximise box and no sizing border: the window keeps its size.
+constexpr DWORD kMainStyle =
+    WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_MODALFRAME | DS_SETFONT;
 
 }  // namespace
 
 const afx::DialogTemplate kDialogs[3] = {
-    {IDD_VELQUOR_DIALOG, 0x94C808C0, 0x00040000, 0, 0, 686, 374, L"Lumorak", L"MS UI Gothic", 9, 0, kMainControls},
+    {IDD_VELQUOR_DIALOG, kMainStyle, WS_EX_APPWINDOW, 0, 0, 686, 374, L"Lumorak", L"MS UI Gothic", 9, 0, kMainControls},
     {IDD_ABOUTBOX, kBoxStyle, 0, 0, 0, 170, 62, L"Velquor について", L"MS UI Gothic", 9, 0, kAboutControls},
     {IDD_VERSION, kBoxStyle, 0, 0, 0, 277, 174, L"バージョン情報", L"MS Shell Dlg", 8, 400, kVersionControls},
 };

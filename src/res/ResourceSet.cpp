@@ -1,7 +1,8 @@
 // The string table, the records that go with the templates, the version
-// block, the manifest's meaning, and the set that bundles them all.
+// block, and the set that bundles them all.
 #include "Dialogs.h"
 #include "Resource.h"
+#include "framework/DialogData.h"
 
 #include <array>
 #include <cstdint>
@@ -37,7 +38,7 @@ constexpr std::array<std::uint8_t, kDialogInitSize> MakeDialogInit() {
     };
     for (int id : kLinkIds) {
         put16(static_cast<unsigned>(id));
-        put16(0x037C);
+        put16(afx::kInitFrameworkControl);
         put16(static_cast<unsigned>(kLinkSettings.size()));
         put16(0);
         for (char c : kLinkSettings) bytes[at++] = static_cast<std::uint8_t>(c);
@@ -78,8 +79,6 @@ constexpr afx::VersionInfo kVersion{
     {2, 0, 7, 10}, {2, 0, 7, 10}, 0x3F, 0, 0x40004, 1, 0, L"041104b0", kVersionStrings, 0x0411, 0x04B0,
 };
 
-constexpr afx::ManifestInfo kManifest{true, true, "asInvoker"};
-
 }  // namespace
 
 const afx::ResourceSet& ProgramResources() {
@@ -87,7 +86,7 @@ const afx::ResourceSet& ProgramResources() {
         {IDR_MAINFRAME, {velquor_ico, velquor_ico_size}},
         {IDI_ALTERNATE, {velquor_alt_ico, velquor_alt_ico_size}},
     };
-    static const afx::ResourceSet set{kDialogs, kStrings, icons, kDialogInit, kLayouts, &kVersion, &kManifest};
+    static const afx::ResourceSet set{kDialogs, kStrings, icons, kDialogInit, kLayouts, &kVersion};
     return set;
 }
 

@@ -1,0 +1,92 @@
+#include "QtApplication.h"
+
+#include "DialogUnits.h"
+#include "MessageLog.h"
+#include "Resources.h"
+#include "Startup.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+namespace afx {
+namespace {
+
+// Qt looks for a runtime directory while it starts (to tell whether it runs
+// in a sandbox), and without XDG_RUNTIME_DIR it warns and creates
+// $TMPDIR/runtime-$USER for good. An empty private directory answers the
+// question instead, only for as long as Qt starts, and is gone afterwards.
+class PrivateRuntimeDirectory {
+public:
+    PrivateRuntimeDirectory() {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime && *runtime) return;
+        const char* tmp = std::getenv("TMPDIR");
+        for (const char* folder : {tmp && *tmp ? tmp : "/tmp", "/tmp"}) {
+            std::string pattern = std::string(folder) + "/velquor-runtime-XXXXXX";
+            if (!mkdtemp(pattern.data())) continue;
+            m_path = pattern;
+            ::setenv("XDG_RUNTIME_DIR", m_path.c_str(), 1);
+            RemoveOnFailure(m_path.c_str());
+            return;
+        }
+        // Neither folder takes it: Qt warns as it always did, nothing worse.
+    }
+    ~PrivateRuntimeDirectory() {
+        if (m_path.empty()) return;
+        RemoveOnFailure(nullptr);
+        ::unsetenv("XDG_RUNTIME_DIR");
+        ::rmdir(m_path.c_str());
+    }
+    PrivateRuntimeDirectory(const PrivateRuntimeDirectory&) = delete;
+    PrivateRuntimeDirectory& operator=(const PrivateRuntimeDirectory&) = delete;
+
+private:
+    std::string m_path;
+};
+
+// The language of the program's texts, from its version block's translation
+// (a Windows language id, whose low ten bits name the language).
+QString ResourceLanguage() {
+    const VersionInfo* version = GetResources().version;
+    if (!version) return {};
+    switch (version->translationLanguage & 0x3FF) {
+    case 0x11: return QStringLiteral("ja");
+    default: return {};
+    }
+}
+
+}  // namespace
+
+QtApplication::QtApplication(int& argc, char** argv) {
+    InstallQtMessageLog();
+    {
+        const PrivateRuntimeDirectory runtime;
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    // Without the translation file Qt's texts stay English; nothing else changes.
+    const QString language = ResourceLanguage();
+    auto translator = std::make_unique<QTranslator>();
+    if (!language.isEmpty() &&
+        translator->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        m_translator = std::move(translator);
+    }
+    // Qt takes the user's locale; numbers are always formatted the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
+}
+
+QtApplication::~QtApplication() {
+    m_translator.reset();
+    m_app.reset();
+    FlushQtMessageLog();
+}
+
+}  // namespace afx

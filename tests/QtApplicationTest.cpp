@@ -1,0 +1,77 @@
+// The Qt application as the layer sets it up: Qt's own texts in Japanese,
+// and Qt's warnings printed once per kind.
+#include "dialog/VelquorDlg.h"
+#include "framework/Driver.h"
+#include "framework/MessageLog.h"
+#include "framework/testing/Inspection.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(QtTranslationTest, EditFieldMenusAreJapanese) {
+    CVelquorDlg dlg;
+    afx::DialogDriver drv(dlg);
+    const std::vector<std::string> expected{"元に戻す(U)", "やり直す(R)", "切り取り(T)", "コピー(C)",
+                                            "貼り付け(P)", "削除",        "すべてを選択"};
+    EXPECT_EQ(afx::testing::EditMenuTexts(dlg, 1033), expected);
+    // A read-only result field offers only what leaves its text alone.
+    EXPECT_EQ(afx::testing::EditMenuTexts(dlg, 1001), (std::vector<std::string>{"コピー(C)", "すべてを選択"}));
+}
+
+TEST(QtTranslationTest, ARightClickOnAnEditFieldOpensItsOwnMenu) {
+    CVelquorDlg dlg;
+    afx::DialogDriver drv(dlg);
+    QWidget* edit = dlg.GetDlgItem(1033)->Widget();
+    const QPoint inside(edit->width() / 2, edit->height() / 2);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, inside, edit->mapToGlobal(inside));
+    QApplication::sendEvent(edit, &click);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    std::vector<std::string> texts;
+    for (const QAction* action : popup->actions()) {
+        if (!action->isSeparator()) texts.push_back(action->text().section(QLatin1Char('\t'), 0, 0).toStdString());
+    }
+    popup->close();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), "元に戻す(&U)");
+}
+
+TEST(MessageLogTest, EachKindIsPrintedOnceAndCounted) {
+    afx::MessageLog log;
+    EXPECT_EQ(log.Accept("  OpenType support missing for \"Z003\", script 32"),
+              "  OpenType support missing for \"Z003\", script 32");
+    // The same kind with other names and numbers is held back.
+    EXPECT_FALSE(log.Accept("  OpenType support missing for \"URW Gothic\", script 19"));
+    EXPECT_FALSE(log.Accept("  OpenType support missing for \"Z003\", script 7"));
+    EXPECT_EQ(log.Accept("QPainter::begin: Paint device returned engine == 0, type: 3"),
+              "QPainter::begin: Paint device returned engine == 0, type: 3");
+    for (int i = 0; i < 300; ++i) EXPECT_FALSE(log.Accept("QPainter::begin: Paint device returned engine == 0, type: 3"));
+    // A different text is another kind, even when it starts alike.
+    EXPECT_TRUE(log.Accept("QPainter::setPen: Painter not active"));
+    EXPECT_EQ(log.Summary(), (std::vector<std::string>{
+                                 "velquor: 2 more Qt messages like: OpenType support missing for \"…\", script #",
+                                 "velquor: 300 more Qt messages like: QPainter::begin: Paint device returned engine == #, type: #",
+                             }));
+}
+
+TEST(MessageLogTest, UnclosedQuotesAndBareNumbersAreTheirOwnText) {
+    afx::MessageLog log;
+    EXPECT_TRUE(log.Accept("font \"unclosed"));
+    EXPECT_FALSE(log.Accept("font \"unclosed"));
+    EXPECT_TRUE(log.Accept("font \"other"));  // an unclosed quote is not a name
+    EXPECT_TRUE(log.Accept("12"));
+    EXPECT_FALSE(log.Accept("345"));
+    EXPECT_TRUE(log.Accept(""));
+    EXPECT_EQ(log.Summary(), (std::vector<std::string>{"velquor: 1 more Qt messages like: font \"unclosed",
+                                                       "velquor: 1 more Qt messages like: #"}));
+}
+
+}  // namespace
