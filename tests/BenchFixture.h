@@ -6,7 +6,7 @@
 #include "bench/Buttons.h"
 #include "dialog/RunRecord.h"
 #include "dialog/VelquorDlg.h"
-#include "framework/Driver.h"
+#include "framework/testing/Driver.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // and dialog units.
 #include "TestUtil.h"
 #include "framework/DialogData.h"
-#include "framework/Driver.h"
+#include "framework/testing/Driver.h"
 #include "framework/Icon.h"
 #include "framework/testing/Inspection.h"
 #include "res/Resource.h"

@@ -4,7 +4,7 @@
 #include "TestUtil.h"
 #include "bench/Buttons.h"
 #include "dialog/VelquorDlg.h"
-#include "framework/Driver.h"
+#include "framework/testing/Driver.h"
 #include "framework/testing/Inspection.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The Qt application as the layer sets it up: Qt's own texts in Japanese,
 // and Qt's warnings printed once per kind.
 #include "dialog/VelquorDlg.h"
-#include "framework/Driver.h"
+#include "framework/testing/Driver.h"
 #include "framework/MessageLog.h"
 #include "framework/testing/Inspection.h"
 

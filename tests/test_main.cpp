@@ -1,6 +1,6 @@
 // Runs every test with one QApplication on Qt's offscreen platform and the
 // program's own resources.
-#include "framework/Driver.h"
+#include "framework/testing/Driver.h"
 #include "res/Resource.h"
 
 #include <gtest/gtest.h>

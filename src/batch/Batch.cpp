@@ -7,7 +7,7 @@
 #include "SystemInfo.h"
 #include "bench/Buttons.h"
 #include "framework/Chart.h"
-#include "framework/Driver.h"
+#include "framework/QtApplication.h"
 
 #include <unistd.h>
 
@@ -94,7 +94,7 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
     if (plotFile) {
         // Only the chart needs Qt, to draw; on its offscreen platform no display is needed.
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        afx::OffscreenApplication application(argc, argv);
+        afx::QtApplication application(argc, argv);
         const std::optional<std::string> png = afx::RenderBarChartPng(MakeChart(run, system));
         const std::string why = png ? plotFile->Write(*png) : "cannot draw the chart: the PNG encoder failed";
         if (!why.empty()) status = fail(why);

@@ -1,10 +1,10 @@
 #include "Driver.h"
 
-#include "DialogWindow.h"
-#include "EditControl.h"
-#include "QtApplication.h"
-#include "QtText.h"
-#include "Startup.h"
+#include "framework/DialogWindow.h"
+#include "framework/EditControl.h"
+#include "framework/QtApplication.h"
+#include "framework/QtText.h"
+#include "framework/Startup.h"
 
 #include <QApplication>
 #include <QClipboard>

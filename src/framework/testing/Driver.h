@@ -1,10 +1,10 @@
-// Drives dialogs without a person: for the test suite and the batch mode.
+// Drives dialogs without a person, for the test suite.
 // It works the real widgets the way a user does (keys, paste, clicks) and
 // records message boxes instead of letting them block.
 #pragma once
 
-#include "Dialog.h"
-#include "WinApp.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
 
 #include <memory>
 #include <string>
