@@ -72,14 +72,7 @@ int ListMain() {
     return 0;
 }
 
-int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
-    auto parsed = ParseOptions(args);
-    if (auto* error = std::get_if<std::string>(&parsed)) {
-        std::fprintf(stderr, "velquor: %s\n", error->c_str());
-        return 2;
-    }
-    const Options options = std::get<Options>(parsed);
-
+int BatchMain(int& argc, char** argv, const Options& options) {
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
     const bool showProgress = isatty(STDERR_FILENO) != 0;
@@ -90,7 +83,7 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
         std::fflush(stderr);
     });
     if (showProgress) std::fprintf(stderr, "\r\x1b[K");
-    for (const std::wstring& warning : run.warnings) std::fprintf(stderr, "velquor: %s\n", Utf8(warning).c_str());
+    for (const std::string& warning : run.warnings) std::fprintf(stderr, "velquor: %s\n", warning.c_str());
 
     std::ostringstream report;
     switch (options.format) {

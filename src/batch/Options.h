@@ -1,4 +1,4 @@
-// The batch mode's command line.
+// The program's command line: which mode to run, and the batch mode's options.
 #pragma once
 
 #include <optional>
@@ -11,7 +11,7 @@ namespace batch {
 enum class Format { Table, Csv, Json };
 
 struct Options {
-    std::vector<int> buttons;               ///< in the order they run
+    std::vector<int> buttons;               ///< in the order they run; each id once
     std::optional<std::wstring> countText;  ///< pasted into the count field; none keeps "100000"
     int repetitions = 11;                   ///< clicks per button
     Format format = Format::Table;
@@ -21,8 +21,27 @@ struct Options {
 
 inline constexpr int kMaxRepetitions = 10000;
 
-/// Parses the arguments after "--batch". On error: the message to print.
-std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args);
+/// What the command line asks the program to do.
+enum class Mode {
+    Window,   ///< no arguments: the window
+    Batch,    ///< --batch: run buttons without a window
+    List,     ///< --list
+    Help,     ///< --help, also after --batch
+    Version,  ///< --version
+};
+
+struct CommandLine {
+    Mode mode = Mode::Window;
+    Options options;  ///< for Mode::Batch
+};
+
+/// Parses the program's arguments (without the program's name). On error:
+/// the message to print, one line, with any value the user gave quoted
+/// (control characters escaped, long values cut).
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+/// What velquor --help prints.
+std::string HelpText();
 
 /// Empty when a file can be created or replaced at path; else why not.
 std::string CheckWritable(const std::string& path);

@@ -1,5 +1,6 @@
 #include "Report.h"
 
+#include "Text.h"
 #include "bench/Buttons.h"
 #include "dialog/ResultText.h"
 #include "framework/AfxString.h"
@@ -45,19 +46,6 @@ std::wstring ResultText(const bench::Measurement& m) {
     CString text;
     dialog::FormatResultText(text, m.elapsed);
     return text.GetString();
-}
-
-// Terminal columns a text takes: East Asian wide and full-width characters take two.
-int DisplayWidth(const std::wstring& text) {
-    int width = 0;
-    for (wchar_t c : text) {
-        const auto u = static_cast<unsigned>(c);
-        const bool wide = (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) || (u >= 0xAC00 && u <= 0xD7A3) ||
-                          (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60) ||
-                          (u >= 0xFFE0 && u <= 0xFFE6);
-        width += wide ? 2 : 1;
-    }
-    return width;
 }
 
 std::string Pad(const std::wstring& text, int width) {
@@ -108,10 +96,6 @@ std::string CsvField(const std::wstring& text) {
 
 }  // namespace
 
-std::string Utf8(const std::wstring& text) {
-    return CStringA(CString(text.c_str())).GetString();
-}
-
 std::string BenchmarkName(int buttonId) {
     const bench::ButtonSpec* b = bench::FindButton(buttonId);
     return b ? std::string(b->name) : std::to_string(buttonId);
@@ -150,7 +134,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     int titleWidth = 7;
     for (const ButtonResult& r : results) titleWidth = std::max(titleWidth, DisplayWidth(TitleOf(r.buttonId)));
     const int repetitions = results.empty() ? 0 : static_cast<int>(results.front().clicks.size());
-    out << "Lumorak batch: count field \"" << Utf8(run.countText) << "\", " << repetitions << " clicks per button, "
+    out << "Lumorak batch: count field \"" << Printable(Utf8(run.countText)) << "\", " << repetitions << " clicks per button, "
         << system.cpuModel << ", " << system.cpuCount << " CPUs, " << system.buildType << " build\n\n";
     out << "  id    " << Pad(L"caption", titleWidth) << "  elements      min ms   median ms      max ms    ns/elem  faults/click  sink\n";
     bool anyWide = false, anyFailed = false;

@@ -36,7 +36,4 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
 /// Name of a button's entries in the JSON report.
 std::string BenchmarkName(int buttonId);
 
-/// Text as UTF-8.
-std::string Utf8(const std::wstring& text);
-
 }  // namespace batch

@@ -20,8 +20,8 @@ struct Click {
 };
 
 struct BatchRun {
-    std::wstring countText;              ///< the count field's text when the runs started
-    std::vector<std::wstring> warnings;  ///< what the count check told the user, one line each
+    std::wstring countText;             ///< the count field's text when the runs started
+    std::vector<std::string> warnings;  ///< about the count, one line each (UTF-8)
     std::vector<Click> clicks;           ///< in the order they ran
 };
 
@@ -31,6 +31,12 @@ struct PastedCount {
     std::wstring fieldText;
     /// The warning the window shows, on one line; empty when none was shown.
     std::wstring warning;
+    /// What a click reads from the field.
+    int count = 0;
+    /// When that count is not the whole text's value (the conversion stopped
+    /// early, found no digits, or the number does not fit an int): the count
+    /// used and what was ignored, for the user, in UTF-8; else empty.
+    std::string readingNote;
 };
 PastedCount PasteCount(const std::wstring& text);
 
