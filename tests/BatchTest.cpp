@@ -3,7 +3,8 @@
 #include "BenchFixture.h"
 #include "ProgramRunner.h"
 #include "TestUtil.h"
-#include "batch/Report.h"
+#include "batch/CsvReport.h"
+#include "batch/JsonReport.h"
 #include "batch/Runner.h"
 
 #include <QImage>
@@ -54,7 +55,7 @@ std::vector<QJsonObject> Clicks(const QJsonObject& report, int button) {
 }
 
 TEST(BatchRunTest, JsonCarriesEveryClickAggregatesAndTheSinksTheKernelsStored) {
-    const batch::BatchRun run = RunBatch({1000, 1012, 1041, 1053, 1030}, L"3", 2);
+    const batch::BatchRun run = RunBatch({1000, 1012, 1041, 1053, 1030}, L"3", 3);
     EXPECT_EQ(run.countText, L"3");
     EXPECT_TRUE(run.warnings.empty());
     const QJsonObject report = ParseJson(run);
@@ -72,13 +73,15 @@ TEST(BatchRunTest, JsonCarriesEveryClickAggregatesAndTheSinksTheKernelsStored) {
     } expected[] = {{1000, 3, "2"}, {1012, 100000, "99999"}, {1041, 3, nullptr}, {1053, 3, "2"}, {1030, 3, "2"}};
     for (const auto& e : expected) {
         const std::vector<QJsonObject> clicks = Clicks(report, e.button);
-        ASSERT_EQ(clicks.size(), 2u) << e.button;
-        for (int r = 0; r < 2; ++r) {
+        ASSERT_EQ(clicks.size(), 3u) << e.button;
+        for (int r = 0; r < 3; ++r) {
             const QJsonObject& c = clicks[static_cast<std::size_t>(r)];
             EXPECT_EQ(c["repetition_index"].toInt(), r);
             EXPECT_EQ(c["iterations"].toInt(), 1);
             EXPECT_EQ(c["time_unit"].toString(), QStringLiteral("ns"));
             EXPECT_GE(c["real_time"].toDouble(), 0.0);
+            EXPECT_GT(c["cpu_time"].toDouble(), 0.0);
+            EXPECT_EQ(c["first_click"].toBool(), r == 0);
             EXPECT_EQ(c["count"].toInt(), e.count) << e.button;
             EXPECT_TRUE(c["error"].isNull());
             EXPECT_TRUE(c["result_text"].toString().endsWith(QStringLiteral("ms")));
@@ -94,7 +97,7 @@ TEST(BatchRunTest, JsonCarriesEveryClickAggregatesAndTheSinksTheKernelsStored) {
                 EXPECT_EQ(b["name"].toString(), clicks[0]["name"].toString() + "_" + b["aggregate_name"].toString());
             }
         }
-        EXPECT_EQ(aggregates, 6) << e.button;
+        EXPECT_EQ(aggregates, 7) << e.button;
     }
 }
 
@@ -159,11 +162,12 @@ TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error");
+    EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,"
+                        "preempted,first_click");
     EXPECT_EQ(lines[1].rfind("1004,", 0), 0u);
     EXPECT_EQ(lines[6].rfind("1055,", 0), 0u);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 8) << lines[i];
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 11) << lines[i];
     }
 }
 
@@ -236,6 +240,27 @@ TEST_F(BatchProgramTest, WritesTheReportFileAndAPngChart) {
     int files = 0;
     for (const auto& entry : fs::directory_iterator(root)) files += entry.path().filename().string()[0] == '.';
     EXPECT_EQ(files, 0);
+}
+
+TEST_F(BatchProgramTest, GoogleBenchmarksComparisonToolReadsTwoReports) {
+    const char* tool = "/usr/share/benchmark/compare.py";
+    if (!fs::exists(tool) || std::system("/usr/bin/python3 -c 'import scipy' 2>/dev/null") != 0) {
+        GTEST_SKIP() << "needs libbenchmark-tools and python3-scipy (scripts/setup --tests)";
+    }
+    for (const char* name : {"a.json", "b.json"}) {
+        const Outcome run = Batch({"--buttons", "1000,1024", "--repetitions", "4", "--format", "json", "--output",
+                                   (root / name).string()});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+    }
+    const fs::path out = root / "compare.txt";
+    const std::string command = std::string("/usr/bin/python3 ") + tool + " benchmarks " + (root / "a.json").string() + " " +
+                                (root / "b.json").string() + " > " + out.string() + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(out);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("1024 CString[100000]　静的配列_median"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("OVERALL_GEOMEAN"), std::string::npos) << text.str();
 }
 
 }  // namespace

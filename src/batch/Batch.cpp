@@ -1,8 +1,11 @@
 #include "Batch.h"
 
+#include "CsvReport.h"
+#include "JsonReport.h"
 #include "Options.h"
-#include "Report.h"
+#include "Results.h"
 #include "Runner.h"
+#include "TableReport.h"
 #include "SystemInfo.h"
 #include "bench/Buttons.h"
 #include "framework/Chart.h"
@@ -50,14 +53,19 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
     afx::BarChart chart;
     const std::vector<ButtonResult> results = GroupByButton(run);
     const std::size_t clicks = results.empty() ? 0 : results.front().clicks.size();
+    const auto milliseconds = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
     chart.title = L"Lumorak: 配列を1回埋める時間 (中央値、ひげは最小〜最大)";
-    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回、" +
+    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回 (1回目を除く)、" +
                      std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     chart.axisLabel = L"ミリ秒 (対数目盛)";
     for (const ButtonResult& r : results) {
-        const Summary& s = r.elapsedMilliseconds;
-        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), s.median, s.min, s.max});
+        // A button clicked once has only its first click to show.
+        const Summary s = r.elapsed.samples > 0 || !r.First().measurement.Succeeded()
+                              ? r.elapsed
+                              : Summarize({Elapsed(r.First().measurement)});
+        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), milliseconds(s.median),
+                              milliseconds(s.min), milliseconds(s.max)});
     }
     return chart;
 }
