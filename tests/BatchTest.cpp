@@ -163,11 +163,11 @@ TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,"
-                        "preempted,first_click");
-    EXPECT_EQ(lines[1].rfind("1004,", 0), 0u);
-    EXPECT_EQ(lines[6].rfind("1055,", 0), 0u);
+                        "preempted,first_click,round,position");
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("1004,", 0) == 0; }), 3);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("1055,", 0) == 0; }), 3);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 11) << lines[i];
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 13) << lines[i];
     }
 }
 
@@ -219,6 +219,24 @@ TEST_F(BatchProgramTest, ExitCodesAndTheCountWarningOnStandardError) {
     EXPECT_EQ(escape.errors.find('\x1b'), std::string::npos) << escape.errors;
     EXPECT_NE(escape.output.find("count field \"5\\x1b[2J\""), std::string::npos) << escape.output;
     EXPECT_NE(escape.errors.find("is read as 5"), std::string::npos) << escape.errors;
+}
+
+TEST_F(BatchProgramTest, TheSeedIsPrintedAndRepeatsTheOrder) {
+    auto buttonColumn = [](const std::string& csv) {
+        std::istringstream in(csv);
+        std::string order;
+        for (std::string line; std::getline(in, line);) order += line.substr(0, line.find(',')) + " ";
+        return order;
+    };
+    const std::vector<std::string> args{"--buttons", "1041,1000,1012,1055", "--repetitions", "7", "--seed", "77", "--format", "csv"};
+    const Outcome first = Batch(args);
+    const Outcome again = Batch(args);
+    ASSERT_EQ(first.exitCode, 0) << first.errors;
+    EXPECT_NE(first.errors.find("seed 77 (--seed 77 repeats it)"), std::string::npos) << first.errors;
+    EXPECT_EQ(buttonColumn(first.output), buttonColumn(again.output));
+    const Outcome unseeded = Batch({"--buttons", "1041", "--repetitions", "1"});
+    EXPECT_NE(unseeded.errors.find("seed "), std::string::npos) << unseeded.errors;
+    EXPECT_NE(unseeded.output.find("Order: 1 round of up to 3 clicks"), std::string::npos) << unseeded.output;
 }
 
 TEST_F(BatchProgramTest, WritesTheReportFileAndAPngChart) {

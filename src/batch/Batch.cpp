@@ -5,6 +5,7 @@
 #include "Options.h"
 #include "Results.h"
 #include "Runner.h"
+#include "Stability.h"
 #include "TableReport.h"
 #include "SystemInfo.h"
 #include "bench/Buttons.h"
@@ -13,6 +14,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -47,6 +50,18 @@ bool WriteWhole(const std::string& path, Write write) {
     fs::rename(pattern, target, ec);
     if (ec) std::remove(pattern.c_str());
     return !ec;
+}
+
+std::string MachineMovedNote(const MachineStability& machine) {
+    const auto fastest = *std::min_element(machine.roundMedians.begin(), machine.roundMedians.end());
+    const auto slowest = *std::max_element(machine.roundMedians.begin(), machine.roundMedians.end());
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "the machine's speed moved during the run: the probe loop took %.3f to %.3f us per round (%.2fx, "
+                  "above %.2fx); medians from separate runs may differ by as much",
+                  std::chrono::duration<double, std::micro>(fastest).count(),
+                  std::chrono::duration<double, std::micro>(slowest).count(), machine.spread, kMachineMovedSpread);
+    return line;
 }
 
 afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
@@ -84,14 +99,20 @@ int BatchMain(int& argc, char** argv, const Options& options) {
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
     const bool showProgress = isatty(STDERR_FILENO) != 0;
-    const BatchRun run = RunButtons(options, [&](std::size_t index, int id, int repetition) {
+    const BatchRun run = RunButtons(options, [&](std::size_t position, std::size_t clicks, const PlannedClick& click) {
         if (!showProgress) return;
-        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", index + 1, options.buttons.size(),
-                     BenchmarkName(id).c_str(), repetition + 1, options.repetitions);
+        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", position + 1, clicks, BenchmarkName(click.buttonId).c_str(),
+                     click.repetition + 1, options.repetitions);
         std::fflush(stderr);
     });
     if (showProgress) std::fprintf(stderr, "\r\x1b[K");
     for (const std::string& warning : run.warnings) std::fprintf(stderr, "velquor: %s\n", warning.c_str());
+    if (run.order == Order::Rounds) {
+        std::fprintf(stderr, "velquor: %d %s, buttons in a random order each round, seed %u (--seed %u repeats it)\n",
+                     run.rounds, run.rounds == 1 ? "round" : "rounds", run.seed, run.seed);
+        const MachineStability machine = ProbeStability(run.probes);
+        if (machine.moved) std::fprintf(stderr, "velquor: %s\n", MachineMovedNote(machine).c_str());
+    }
 
     std::ostringstream report;
     switch (options.format) {

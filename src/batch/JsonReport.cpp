@@ -1,6 +1,8 @@
 #include "JsonReport.h"
 
 #include "Results.h"
+#include "Stability.h"
+#include "bench/Kernels.h"
 #include "Statistics.h"
 #include "Text.h"
 
@@ -52,6 +54,29 @@ std::string JsonNumber(std::chrono::nanoseconds d) {
     return std::to_string(d.count());
 }
 
+std::string JsonArray(const std::vector<HalfNanoseconds>& values) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : "") + JsonNumber(values[i]);
+    return out + "]";
+}
+
+// How steady the run was: the probe's time per round, and each button's
+// median per round. Only interleaved rounds have them.
+void WriteStability(std::ostream& out, const BatchRun& run, const std::vector<ButtonResult>& results) {
+    const MachineStability machine = ProbeStability(run.probes);
+    out << ",\n  \"stability\": {\n    \"machine\": {\"probe_elements\": " << bench::kProbeLength
+        << ", \"probe_clicks_per_round\": " << kProbeClicksPerRound
+        << ", \"round_medians_ns\": " << JsonArray(machine.roundMedians) << ", \"spread\": " << JsonNumber(machine.spread)
+        << ", \"moved_threshold\": " << JsonNumber(kMachineMovedSpread) << ", \"moved\": " << (machine.moved ? "true" : "false")
+        << "},\n    \"buttons\": [";
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const ButtonResult& r = results[i];
+        out << (i ? ",\n" : "\n") << "      {\"name\": " << JsonString(BenchmarkName(r.buttonId)) << ", \"button\": " << r.buttonId
+            << ", \"round_medians_ns\": " << JsonArray(r.roundMedians) << ", \"spread\": " << JsonNumber(r.roundSpread) << "}";
+    }
+    out << "\n    ]\n  }";
+}
+
 void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     out << "  \"context\": {\n";
     out << "    \"date\": " << JsonString(system.date) << ",\n";
@@ -80,6 +105,12 @@ void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& syst
     // The aggregates leave out each button's first click (repetition_index 0),
     // which pays for fresh memory; its entry is marked "first_click".
     out << "    \"statistics_exclude_first_click\": true,\n";
+    out << "    \"order\": \"" << (run.order == Order::Rounds ? "rounds" : "blocks") << "\",\n";
+    if (run.order == Order::Rounds) {
+        out << "    \"seed\": " << run.seed << ",\n";
+        out << "    \"rounds\": " << run.rounds << ",\n";
+        out << "    \"clicks_per_round\": " << kClicksPerRound << ",\n";
+    }
     out << "    \"count_text\": " << JsonString(run.countText) << "\n  },\n";
 }
 
@@ -115,7 +146,8 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"count\": " << (ok ? std::to_string(m.elementCount) : std::string("null"))
                 << ", \"result_text\": " << (ok ? JsonString(ResultText(m)) : std::string("null"))
                 << ", \"sink\": " << (ok && m.sink ? JsonString(std::wstring(m.sink->GetString())) : std::string("null"))
-                << ", \"page_faults\": " << c->pageFaults << ", \"first_click\": " << (c == &r.First() ? "true" : "false")
+                << ", \"page_faults\": " << c->pageFaults << ", \"round\": " << c->round << ", \"position\": " << c->position
+                << ", \"first_click\": " << (c == &r.First() ? "true" : "false")
                 << ", \"preempted\": " << (WasPreempted(m) ? "true" : "false")
                 << ", \"error\": " << (ok ? std::string("null") : JsonString(ErrorOf(*c)));
             if (!ok) {
@@ -145,7 +177,9 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount << "}";
         }
     }
-    out << "\n  ]\n}\n";
+    out << "\n  ]";
+    if (run.order == Order::Rounds) WriteStability(out, run, results);
+    out << "\n}\n";
 }
 
 }  // namespace batch

@@ -1,5 +1,6 @@
 #include "Options.h"
 
+#include "Schedule.h"
 #include "Text.h"
 #include "bench/Buttons.h"
 #include "framework/AfxString.h"
@@ -73,6 +74,18 @@ Format ParseFormat(const std::string& text) {
     Refuse("unknown format " + Quoted(text) + "; use table, csv or json");
 }
 
+Order ParseOrder(const std::string& text) {
+    if (text == "rounds") return Order::Rounds;
+    if (text == "blocks") return Order::Blocks;
+    Refuse("unknown order " + Quoted(text) + "; use rounds or blocks");
+}
+
+std::uint32_t ParseSeed(const std::string& text) {
+    const std::optional<std::uint32_t> seed = ParseNumber<std::uint32_t>(text);
+    if (!seed) Refuse("--seed must be a whole number from 0 to 4294967295, not " + Quoted(text));
+    return *seed;
+}
+
 std::string ParseOutputFile(const std::string& option, const std::string& path) {
     if (path.empty()) Refuse(option + " needs a file name");
     if (const std::string why = CheckWritable(path); !why.empty()) {
@@ -132,6 +145,12 @@ void Describe(CLI::App& app, CommandLine& line) {
            [&o](const std::string& v) { o.countText = std::wstring(CString(v.c_str()).GetString()); });
     option("--repetitions", "N", "clicks per button, 1 to " + std::to_string(kMaxRepetitions) + "; default 11",
            [&o](const std::string& v) { o.repetitions = ParseRepetitions(v); });
+    option("--order", "ORDER",
+           "rounds (default): each button's clicks in rounds of up to " + std::to_string(kClicksPerRound) +
+               ", the buttons in a new\nrandom order every round; blocks: all clicks of one button, then the next",
+           [&o](const std::string& v) { o.order = ParseOrder(v); });
+    option("--seed", "N", "the seed of the rounds' random order, 0 to 4294967295; default: a new one, printed",
+           [&o](const std::string& v) { o.seed = ParseSeed(v); });
     option("--format", "F", "table (default), csv or json", [&o](const std::string& v) { o.format = ParseFormat(v); });
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });

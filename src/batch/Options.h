@@ -1,6 +1,7 @@
 // The program's command line: which mode to run, and the batch mode's options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -10,10 +11,22 @@ namespace batch {
 
 enum class Format { Table, Csv, Json };
 
+/// How the clicks of the buttons follow each other.
+enum class Order {
+    /// Each button's clicks split into rounds of a few; the buttons run in a
+    /// new random order every round, so that every button meets the
+    /// machine's slow and fast moments alike.
+    Rounds,
+    /// All clicks of one button, then all of the next, in the order given.
+    Blocks,
+};
+
 struct Options {
     std::vector<int> buttons;               ///< in the order they run; each id once
     std::optional<std::wstring> countText;  ///< pasted into the count field; none keeps "100000"
     int repetitions = 11;                   ///< clicks per button
+    Order order = Order::Rounds;
+    std::optional<std::uint32_t> seed;      ///< of the rounds' order; none: a new one each run
     Format format = Format::Table;
     std::string output;                     ///< report file; empty for standard output
     std::string plot;                       ///< PNG file; empty for none

@@ -1,5 +1,6 @@
 #include "Results.h"
 
+#include "Stability.h"
 #include "bench/Buttons.h"
 #include "dialog/ResultText.h"
 #include "framework/AfxString.h"
@@ -42,6 +43,8 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
         }
         r.elapsed = Summarize(std::move(elapsed));
         r.cpuTime = Summarize(std::move(cpu));
+        r.roundMedians = RoundMedians(r.clicks);
+        r.roundSpread = Spread(r.roundMedians);
         r.meanPageFaults = faults / static_cast<double>(r.clicks.size());
     }
     return results;

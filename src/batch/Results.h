@@ -23,6 +23,10 @@ struct ButtonResult {
     /// Thread CPU time of the same clicks.
     Summary cpuTime;
     int preemptedClicks = 0;           ///< of all its clicks (see WasPreempted)
+    /// The median of its later clicks in each round, and their largest over
+    /// their smallest: how much the button's time moved over the run.
+    std::vector<HalfNanoseconds> roundMedians;
+    double roundSpread = 0;
     double meanPageFaults = 0;         ///< minor page faults per click, over all its clicks
     int failures = 0;
     std::wstring lastSink = L"-";      ///< the sink of the last successful click, or "-"

@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 
 #include <climits>
+#include <random>
 
 namespace batch {
 namespace {
@@ -73,20 +74,29 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
     if (!pasted.readingNote.empty()) run.warnings.push_back(pasted.readingNote);
     const int count = pasted.count;
 
-    run.clicks.reserve(options.buttons.size() * static_cast<std::size_t>(options.repetitions));
-    for (std::size_t index = 0; index < options.buttons.size(); ++index) {
-        const bench::ButtonSpec* button = bench::FindButton(options.buttons[index]);
+    run.order = options.order;
+    run.seed = options.seed ? *options.seed : static_cast<std::uint32_t>(std::random_device{}());
+    run.rounds = options.order == Order::Rounds ? RoundCount(options.repetitions) : 1;
+    const std::vector<PlannedClick> plan = PlanClicks(options.buttons, options.repetitions, options.order, run.seed);
+    run.clicks.reserve(plan.size());
+    int probedRound = -1;
+    for (const PlannedClick& planned : plan) {
+        const bench::ButtonSpec* button = bench::FindButton(planned.buttonId);
         if (button == nullptr) continue;
-        for (int r = 0; r < options.repetitions; ++r) {
-            if (progress) progress(index, button->buttonId, r);
-            Click click;
-            click.buttonId = button->buttonId;
-            click.repetition = r;
-            const long faultsBefore = MinorFaults();
-            click.measurement = button->kernel(button->readsCount ? count : 0);
-            click.pageFaults = MinorFaults() - faultsBefore;
-            run.clicks.push_back(std::move(click));
+        if (options.order == Order::Rounds && planned.round != probedRound) {
+            probedRound = planned.round;
+            for (int p = 0; p < kProbeClicksPerRound; ++p) run.probes.push_back({planned.round, bench::ProbeStoreLoop()});
         }
+        if (progress) progress(run.clicks.size(), plan.size(), planned);
+        Click click;
+        click.buttonId = button->buttonId;
+        click.repetition = planned.repetition;
+        click.round = planned.round;
+        click.position = static_cast<int>(run.clicks.size());
+        const long faultsBefore = MinorFaults();
+        click.measurement = button->kernel(button->readsCount ? count : 0);
+        click.pageFaults = MinorFaults() - faultsBefore;
+        run.clicks.push_back(std::move(click));
     }
     return run;
 }

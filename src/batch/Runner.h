@@ -3,8 +3,10 @@
 #pragma once
 
 #include "Options.h"
+#include "Schedule.h"
 #include "bench/Measurement.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,15 +16,30 @@ namespace batch {
 /// One click of one button.
 struct Click {
     int buttonId = 0;
-    int repetition = 0;              ///< 0-based
+    int repetition = 0;              ///< 0-based, per button: 0 is the button's first click
+    int round = 0;                   ///< 0-based; 0 for every click in blocks order
+    int position = 0;                ///< 0-based place among all clicks of the run
     bench::Measurement measurement;  ///< its error is set when the run was refused or failed
     long pageFaults = 0;             ///< minor page faults of the process during the click
 };
 
+/// One click of the machine-speed probe, timed before a round.
+struct ProbeClick {
+    int round = 0;
+    bench::Measurement measurement;
+};
+
+/// Probe clicks before each round; their median is the round's probe time.
+inline constexpr int kProbeClicksPerRound = 3;
+
 struct BatchRun {
     std::wstring countText;             ///< the count field's text when the runs started
     std::vector<std::string> warnings;  ///< about the count, one line each (UTF-8)
-    std::vector<Click> clicks;           ///< in the order they ran
+    Order order = Order::Rounds;
+    std::uint32_t seed = 0;             ///< of the rounds' order
+    int rounds = 1;
+    std::vector<Click> clicks;          ///< in the order they ran
+    std::vector<ProbeClick> probes;     ///< before each round; none in blocks order
 };
 
 /// The count field's text after the user pasted text over it: the field's
@@ -40,10 +57,12 @@ struct PastedCount {
 };
 PastedCount PasteCount(const std::wstring& text);
 
-/// Called before each click: button index, button id, repetition.
-using Progress = std::function<void(std::size_t index, int buttonId, int repetition)>;
+/// Called before each click with its place in the run, the number of
+/// clicks, and the click.
+using Progress = std::function<void(std::size_t position, std::size_t clicks, const PlannedClick& click)>;
 
-/// Runs every click of the options' buttons, one button's clicks after the other.
+/// Runs every click of the options' buttons in the options' order, with the
+/// probe before each round when the order is rounds.
 BatchRun RunButtons(const Options& options, const Progress& progress);
 
 }  // namespace batch

@@ -1,6 +1,8 @@
 #include "TableReport.h"
 
 #include "Results.h"
+#include "Stability.h"
+#include "bench/Kernels.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -39,9 +41,16 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     out << "Lumorak batch: count field \"" << Printable(Utf8(run.countText)) << "\", " << repetitions
         << (repetitions == 1 ? " click" : " clicks") << " per button, " << Printable(system.cpuModel) << ", "
         << system.cpuCount << " CPUs, " << system.buildType << " build\n";
+    if (run.order == Order::Rounds) {
+        out << "Order: " << run.rounds << (run.rounds == 1 ? " round" : " rounds") << " of up to " << kClicksPerRound
+            << " clicks per button, the buttons in a random order each round, seed " << run.seed << "\n";
+    } else {
+        out << "Order: blocks, all clicks of one button, then the next\n";
+    }
     out << "1st: each button's first click (fresh memory); min, median, max and MdAPE: its later clicks\n\n";
     out << "    id    " << Pad(L"caption", titleWidth)
-        << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem  preempted  faults/click  sink\n";
+        << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem  rounds x  preempted  faults/click  "
+           "sink\n";
     bool anyWide = false, anyUnstable = false, anyPreempted = false, anyFailed = false;
     for (const ButtonResult& r : results) {
         const Summary& s = r.elapsed;
@@ -73,12 +82,27 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
                           100 * s.medianAbsolutePercentError, nsPerElement);
             out << line;
         }
+        if (r.roundSpread > 0) std::snprintf(line, sizeof line, "  %8.2f", r.roundSpread);
+        else std::snprintf(line, sizeof line, "  %8s", "-");
+        out << line;
         std::snprintf(line, sizeof line, "  %9d  %12.1f  ", r.preemptedClicks, r.meanPageFaults);
         out << line << Printable(Utf8(r.lastSink));
         if (r.failures) out << "  (" << r.failures << " failed)";
         out << "\n";
     }
-    if (anyWide || anyUnstable || anyPreempted || anyFailed) out << "\n";
+    const MachineStability machine = ProbeStability(run.probes);
+    out << "\n";
+    if (run.order == Order::Rounds) {
+        out << "rounds x: the largest of a button's per-round medians over the smallest. The probe loop ("
+            << bench::kProbeLength << " ints) before each round: ";
+        if (machine.spread > 0) {
+            char spread[32];
+            std::snprintf(spread, sizeof spread, "%.2fx", machine.spread);
+            out << "slowest round over fastest " << spread << (machine.moved ? ", the machine's speed moved.\n" : ".\n");
+        } else {
+            out << "one round, nothing to compare.\n";
+        }
+    }
     if (anyWide) {
         out << "*  max/min above " << kWideSpread
             << ": the later clicks of this button spread widely; do not trust its median without more repetitions.\n";
