@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -86,13 +87,17 @@ TEST(StatisticsTest, AClickIsPreemptedWhenItsThreadRanForLessThanNineTenthsOfIt)
 }
 
 // A run of one button with these (wall, CPU) durations, in this order.
+std::vector<std::string> TableRows(const batch::BatchRun& run);
+
 batch::BatchRun KnownRun(int button, std::initializer_list<std::pair<long long, long long>> durations) {
     batch::BatchRun run;
+    run.buttons = {button};
     run.countText = L"7";
     int repetition = 0;
     for (const auto& [wall, cpu] : durations) {
         batch::Click click;
         click.buttonId = button;
+        click.followsOwnClick = repetition > 0;
         click.repetition = repetition++;
         click.measurement = Timed(wall, cpu);
         run.clicks.push_back(click);
@@ -101,6 +106,9 @@ batch::BatchRun KnownRun(int button, std::initializer_list<std::pair<long long, 
 }
 
 void Append(batch::BatchRun& run, const batch::BatchRun& more) {
+    if (std::find(run.buttons.begin(), run.buttons.end(), more.buttons.front()) == run.buttons.end()) {
+        run.buttons.push_back(more.buttons.front());
+    }
     run.clicks.insert(run.clicks.end(), more.clicks.begin(), more.clicks.end());
 }
 
@@ -155,11 +163,42 @@ TEST(JsonReportTest, AggregatesAreTheLaterClicksStatisticsInWholeNanoseconds) {
     EXPECT_NEAR(Aggregate(benchmarks, "stddev")["real_time"].toDouble(), std::sqrt(52.75 / 3), 1e-9);
 }
 
+TEST(JsonReportTest, OnlyClicksThatFollowTheirOwnCountAndTheTableKeepsTheGivenOrder) {
+    // Clicks in rounds: the first of each round follows other buttons' clicks.
+    batch::BatchRun run = KnownRun(1000, {{900, 900}, {100, 100}, {500, 500}, {102, 102}, {104, 104}});
+    run.clicks[2].followsOwnClick = false;
+    Append(run, KnownRun(1012, {{50, 50}, {60, 60}, {70, 70}}));
+    run.buttons = {1012, 1000};
+    const QJsonArray benchmarks = Benchmarks(run);
+    const QJsonObject median = Aggregate(benchmarks, "median");
+    EXPECT_EQ(median["button"].toInt(), 1012) << "the buttons' order is the order given";
+    EXPECT_EQ(median["real_time"].toDouble(), 65.0);
+    int counted = 0;
+    for (const QJsonValue& v : benchmarks) {
+        const QJsonObject b = v.toObject();
+        if (b["button"].toInt() != 1000) continue;
+        if (b["run_type"].toString() == "iteration") {
+            counted += b["follows_own_click"].toBool();
+        } else if (b["aggregate_name"].toString() == "max") {
+            EXPECT_EQ(b["real_time"].toInteger(), 104);
+        } else if (b["aggregate_name"].toString() == "median") {
+            EXPECT_EQ(b["iterations"].toInt(), 3);
+        }
+    }
+    EXPECT_EQ(counted, 3);
+    const std::vector<std::string> rows = TableRows(run);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_NE(rows[0].find("1012"), std::string::npos);
+}
+
 TEST(JsonReportTest, AggregatesOnlyForTwoOrMoreSamples) {
     for (const auto& [clicks, aggregates] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{3, 7}}) {
         batch::BatchRun run;
         for (int i = 0; i < clicks; ++i) Append(run, KnownRun(1000, {{100 + i, 100}}));
-        for (std::size_t i = 0; i < run.clicks.size(); ++i) run.clicks[i].repetition = static_cast<int>(i);
+        for (std::size_t i = 0; i < run.clicks.size(); ++i) {
+            run.clicks[i].repetition = static_cast<int>(i);
+            run.clicks[i].followsOwnClick = i > 0;
+        }
         EXPECT_EQ(Benchmarks(run).size(), clicks + aggregates) << clicks;
     }
 }
@@ -297,8 +336,8 @@ TEST(CsvReportTest, DurationsAreWholeNanosecondsAndTheFirstClickIsMarked) {
     std::getline(in, header);
     std::getline(in, first);
     std::getline(in, second);
-    EXPECT_EQ(first, "1000,int[] new　動的配列,0,7,123456789,123.456000ms,6,0,,123456001,0,1,0,0");
-    EXPECT_EQ(second, "1000,int[] new　動的配列,1,7,7,0.000000ms,6,0,,7,0,0,0,0");
+    EXPECT_EQ(first, "1000,int[] new　動的配列,0,7,123456789,123.456000ms,6,0,,123456001,0,1,0,0,0");
+    EXPECT_EQ(second, "1000,int[] new　動的配列,1,7,7,0.000000ms,6,0,,7,0,0,0,0,1");
 }
 
 }  // namespace

@@ -163,11 +163,11 @@ TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,"
-                        "preempted,first_click,round,position");
+                        "preempted,first_click,round,position,follows_own_click");
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("1004,", 0) == 0; }), 3);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("1055,", 0) == 0; }), 3);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 13) << lines[i];
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 14) << lines[i];
     }
 }
 

@@ -20,7 +20,7 @@ std::string CsvField(const std::wstring& text) {
 void WriteCsv(std::ostream& out, const BatchRun& run) {
     // New columns go at the end, so that scripts reading older reports by position still work.
     out << "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,preempted,"
-           "first_click,round,position\n";
+           "first_click,round,position,follows_own_click\n";
     for (const Click& c : run.clicks) {
         out << c.buttonId << ',' << CsvField(TitleOf(c.buttonId)) << ',' << c.repetition << ',';
         const bench::Measurement& m = c.measurement;
@@ -34,7 +34,7 @@ void WriteCsv(std::ostream& out, const BatchRun& run) {
         out << c.pageFaults << ',' << CsvField(ErrorOf(c)) << ',';
         if (ok) out << m.threadCpuTime.count();
         out << ',' << (ok ? (WasPreempted(m) ? "1" : "0") : "") << ',' << (c.repetition == 0 ? 1 : 0) << ',' << c.round << ','
-            << c.position << '\n';
+            << c.position << ',' << (c.followsOwnClick ? 1 : 0) << '\n';
     }
 }
 

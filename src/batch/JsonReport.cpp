@@ -102,9 +102,11 @@ void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& syst
     out << "    \"build_type\": " << JsonString(system.buildType) << ",\n";
     out << "    \"compiler\": " << JsonString(system.compiler) << ",\n";
     out << "    \"compiler_flags\": " << JsonString(system.compilerFlags) << ",\n";
-    // The aggregates leave out each button's first click (repetition_index 0),
-    // which pays for fresh memory; its entry is marked "first_click".
+    // The aggregates count only the clicks marked "follows_own_click": not
+    // the button's first ("first_click", fresh memory) nor, in rounds, the
+    // first of each round (after other buttons have taken the caches).
     out << "    \"statistics_exclude_first_click\": true,\n";
+    out << "    \"statistics_clicks\": \"follows_own_click\",\n";
     out << "    \"order\": \"" << (run.order == Order::Rounds ? "rounds" : "blocks") << "\",\n";
     if (run.order == Order::Rounds) {
         out << "    \"seed\": " << run.seed << ",\n";
@@ -147,6 +149,7 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"result_text\": " << (ok ? JsonString(ResultText(m)) : std::string("null"))
                 << ", \"sink\": " << (ok && m.sink ? JsonString(std::wstring(m.sink->GetString())) : std::string("null"))
                 << ", \"page_faults\": " << c->pageFaults << ", \"round\": " << c->round << ", \"position\": " << c->position
+                << ", \"follows_own_click\": " << (c->followsOwnClick ? "true" : "false")
                 << ", \"first_click\": " << (c == &r.First() ? "true" : "false")
                 << ", \"preempted\": " << (WasPreempted(m) ? "true" : "false")
                 << ", \"error\": " << (ok ? std::string("null") : JsonString(ErrorOf(*c)));

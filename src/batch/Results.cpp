@@ -13,9 +13,18 @@ std::chrono::nanoseconds Elapsed(const bench::Measurement& m) {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(m.elapsed);
 }
 
+bool CountsInStatistics(const Click& click) {
+    return click.followsOwnClick && click.measurement.Succeeded();
+}
+
 std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
     std::vector<ButtonResult> results;
     std::map<int, std::size_t> index;
+    for (int id : run.buttons) {
+        index.try_emplace(id, results.size());
+        results.emplace_back();
+        results.back().buttonId = id;
+    }
     for (const Click& c : run.clicks) {
         auto [it, fresh] = index.try_emplace(c.buttonId, results.size());
         if (fresh) {
@@ -24,6 +33,8 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
         }
         results[it->second].clicks.push_back(&c);
     }
+    // A button the run never clicked has nothing to report.
+    std::erase_if(results, [](const ButtonResult& r) { return r.clicks.empty(); });
     for (ButtonResult& r : results) {
         std::vector<std::chrono::nanoseconds> elapsed, cpu;
         double faults = 0;
@@ -37,7 +48,7 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
             r.preemptedClicks += WasPreempted(m);
             r.elementCount = m.elementCount;
             r.lastSink = m.sink ? std::wstring(m.sink->GetString()) : L"-";
-            if (c == r.clicks.front()) continue;
+            if (!CountsInStatistics(*c)) continue;
             elapsed.push_back(Elapsed(m));
             cpu.push_back(m.threadCpuTime);
         }

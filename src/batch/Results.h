@@ -11,6 +11,10 @@
 
 namespace batch {
 
+/// True for a click that the statistics count: a successful one that
+/// follows one of its button's own.
+bool CountsInStatistics(const Click& click);
+
 /// The clicks of one button.
 struct ButtonResult {
     int buttonId = 0;
@@ -18,7 +22,10 @@ struct ButtonResult {
     /// In the order they ran: the first is the button's first click, which
     /// finds fresh memory and is shown on its own.
     std::vector<const Click*> clicks;
-    /// Wall time of the successful clicks after the first.
+    /// Wall time of the successful clicks that follow one of the button's own
+    /// (Click::followsOwnClick): the steady state, as when a button is
+    /// clicked again and again. The first click, and in rounds the first of
+    /// each round, are left out.
     Summary elapsed;
     /// Thread CPU time of the same clicks.
     Summary cpuTime;
@@ -34,7 +41,7 @@ struct ButtonResult {
     const Click& First() const { return *clicks.front(); }
 };
 
-/// Groups clicks by button, in the order the buttons first ran.
+/// Groups clicks by button, in the order the run's options gave the buttons.
 std::vector<ButtonResult> GroupByButton(const BatchRun& run);
 
 /// Name of a button's entries in the reports (its stable report name).

@@ -74,6 +74,7 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
     if (!pasted.readingNote.empty()) run.warnings.push_back(pasted.readingNote);
     const int count = pasted.count;
 
+    run.buttons = options.buttons;
     run.order = options.order;
     run.seed = options.seed ? *options.seed : static_cast<std::uint32_t>(std::random_device{}());
     run.rounds = options.order == Order::Rounds ? RoundCount(options.repetitions) : 1;
@@ -93,6 +94,7 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
         click.repetition = planned.repetition;
         click.round = planned.round;
         click.position = static_cast<int>(run.clicks.size());
+        click.followsOwnClick = !run.clicks.empty() && run.clicks.back().buttonId == button->buttonId;
         const long faultsBefore = MinorFaults();
         click.measurement = button->kernel(button->readsCount ? count : 0);
         click.pageFaults = MinorFaults() - faultsBefore;

@@ -19,6 +19,10 @@ struct Click {
     int repetition = 0;              ///< 0-based, per button: 0 is the button's first click
     int round = 0;                   ///< 0-based; 0 for every click in blocks order
     int position = 0;                ///< 0-based place among all clicks of the run
+    /// The click just before it was one of the same button's: its memory is
+    /// as that click left it. The first click of a button, and in rounds the
+    /// first of each round, follow other work that has taken the caches.
+    bool followsOwnClick = false;
     bench::Measurement measurement;  ///< its error is set when the run was refused or failed
     long pageFaults = 0;             ///< minor page faults of the process during the click
 };
@@ -33,6 +37,7 @@ struct ProbeClick {
 inline constexpr int kProbeClicksPerRound = 3;
 
 struct BatchRun {
+    std::vector<int> buttons;           ///< as the options gave them; the reports keep this order
     std::wstring countText;             ///< the count field's text when the runs started
     std::vector<std::string> warnings;  ///< about the count, one line each (UTF-8)
     Order order = Order::Rounds;

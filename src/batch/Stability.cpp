@@ -26,7 +26,7 @@ double Spread(const std::vector<HalfNanoseconds>& values) {
 std::vector<HalfNanoseconds> RoundMedians(const std::vector<const Click*>& clicks) {
     std::map<int, std::vector<std::chrono::nanoseconds>> byRound;
     for (const Click* c : clicks) {
-        if (c->repetition == 0 || !c->measurement.Succeeded()) continue;
+        if (!CountsInStatistics(*c)) continue;
         byRound[c->round].push_back(Elapsed(c->measurement));
     }
     return Medians(byRound);

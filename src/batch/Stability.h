@@ -12,9 +12,9 @@ namespace batch {
 /// Largest over smallest; 0 for fewer than two values or a smallest of 0.
 double Spread(const std::vector<HalfNanoseconds>& values);
 
-/// The median of a button's successful clicks in each round, its first
-/// click left out as in its statistics, in round order; rounds without such
-/// a click have no median.
+/// The median of the clicks in each round that count in the button's
+/// statistics (CountsInStatistics), in round order; rounds without one have
+/// no median.
 std::vector<HalfNanoseconds> RoundMedians(const std::vector<const Click*>& clicks);
 
 /// The machine's speed over a run, as the probe saw it.

@@ -47,7 +47,8 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     } else {
         out << "Order: blocks, all clicks of one button, then the next\n";
     }
-    out << "1st: each button's first click (fresh memory); min, median, max and MdAPE: its later clicks\n\n";
+    out << "1st: each button's first click (fresh memory). min, median, max and MdAPE: its clicks that follow one of\n"
+           "its own, as when a button is clicked again and again (not the first of each round, after other buttons)\n\n";
     out << "    id    " << Pad(L"caption", titleWidth)
         << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem  rounds x  preempted  faults/click  "
            "sink\n";
@@ -105,11 +106,11 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     }
     if (anyWide) {
         out << "*  max/min above " << kWideSpread
-            << ": the later clicks of this button spread widely; do not trust its median without more repetitions.\n";
+            << ": the counted clicks of this button spread widely; do not trust its median without more repetitions.\n";
     }
     if (anyUnstable) {
         out << "~  MdAPE above " << 100 * kUnstableMdape
-            << " %: unstable; half of the later clicks lie further than that from their median.\n";
+            << " %: unstable; half of the counted clicks lie further than that from their median.\n";
     }
     if (anyPreempted) {
         out << "preempted: clicks whose thread ran for less than " << 100 * kPreemptedCpuShare
