@@ -5,6 +5,7 @@
 #include "batch/Statistics.h"
 #include "batch/SystemInfo.h"
 #include "batch/TableReport.h"
+#include "TestUtil.h"
 #include "batch/Text.h"
 
 #include <QJsonArray>
@@ -232,36 +233,25 @@ TEST(JsonReportTest, TheContextSaysOnlyWhatWasRead) {
 
 class SysfsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velquor-sysfs-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
     void Write(const fs::path& file, const std::string& text) {
         fs::create_directories(file.parent_path());
         std::ofstream(file) << text << "\n";
     }
-    fs::path root;
+    void WriteCache(int index, const char* size, const char* type, const char* level, const char* map) {
+        const fs::path dir = root / ("index" + std::to_string(index));
+        const std::pair<const char*, const char*> files[] = {
+            {"size", size}, {"type", type}, {"level", level}, {"shared_cpu_map", map}};
+        for (const auto& [name, text] : files) Write(dir / name, text);
+    }
+    ScratchFolder scratch{"velquor-sysfs"};
+    const fs::path& root = scratch.path();
 };
 
 TEST_F(SysfsTest, CachesAsGoogleBenchmarkReadsThem) {
-    Write(root / "index0/size", "32K");
-    Write(root / "index0/type", "Data");
-    Write(root / "index0/level", "1");
-    Write(root / "index0/shared_cpu_map", "00000001");
-    Write(root / "index1/size", "32M");
-    Write(root / "index1/type", "Unified");
-    Write(root / "index1/level", "3");
-    Write(root / "index1/shared_cpu_map", "ff,0000000f");
-    Write(root / "index2/size", "12Q");  // not understood: left out, the next one still read
-    Write(root / "index2/type", "Unified");
-    Write(root / "index2/level", "2");
-    Write(root / "index2/shared_cpu_map", "1");
-    Write(root / "index3/size", "512");
-    Write(root / "index3/type", "Instruction");
-    Write(root / "index3/level", "1");
-    Write(root / "index3/shared_cpu_map", "3");
+    WriteCache(0, "32K", "Data", "1", "00000001");
+    WriteCache(1, "32M", "Unified", "3", "ff,0000000f");
+    WriteCache(2, "12Q", "Unified", "2", "1");  // not understood: left out, the next one still read
+    WriteCache(3, "512", "Instruction", "1", "3");
     const std::vector<batch::CacheInfo> caches = batch::ReadCaches(root);
     ASSERT_EQ(caches.size(), 3u);
     EXPECT_EQ(caches[0].sizeBytes, 32 * 1024);

@@ -173,12 +173,6 @@ TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
 
 class BatchProgramTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/velquor-batch-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override { fs::remove_all(root); }
     Outcome Batch(std::vector<std::string> args) {
         args.insert(args.begin(), "--batch");
         std::vector<std::string> env{"HOME=" + root.string(), "XDG_RUNTIME_DIR=" + root.string(), "PATH=/usr/bin:/bin"};
@@ -187,7 +181,8 @@ protected:
         }
         return RunProgram(args, env, root);
     }
-    fs::path root;
+    ScratchFolder scratch{"velquor-batch"};
+    const fs::path& root = scratch.path();
 };
 
 TEST_F(BatchProgramTest, ExitCodesAndTheCountWarningOnStandardError) {
