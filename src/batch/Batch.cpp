@@ -70,7 +70,7 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
     const std::size_t clicks = results.empty() ? 0 : results.front().clicks.size();
     const auto milliseconds = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
     chart.title = L"Lumorak: 配列を1回埋める時間 (中央値、ひげは最小〜最大)";
-    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回 (1回目を除く)、" +
+    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回 (各ラウンドの最初のクリックを除く)、" +
                      std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     chart.axisLabel = L"ミリ秒 (対数目盛)";
