@@ -56,7 +56,10 @@ void RaiseThreadStacks() {
     pthread_attr_destroy(&defaults);
 }
 
-bool EnsureStack() {
+// Raises the soft stack limit to kStackNeeded where it is lower and the hard
+// limit allows; false when the stack stays too small. Done first in main:
+// parsing the command line already needs more than the smallest limits.
+bool RaiseStack() {
     rlimit limit{};
     if (getrlimit(RLIMIT_STACK, &limit) != 0) return true;
     if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kStackNeeded) return true;
@@ -67,6 +70,14 @@ bool EnsureStack() {
             return true;
         }
     }
+    return false;
+}
+
+/// The modes that run kernels need the stack; true when they have it.
+bool EnsureStack(bool raised) {
+    if (raised) return true;
+    rlimit limit{};
+    getrlimit(RLIMIT_STACK, &limit);
     std::fprintf(stderr, "velquor: the stack limit is %llu KiB; the fixed-size arrays need %llu KiB (raise it with ulimit -s)\n",
                  static_cast<unsigned long long>(limit.rlim_cur / 1024),
                  static_cast<unsigned long long>(kStackNeeded / 1024));
@@ -90,6 +101,7 @@ bool EnsureAddressSpace(std::size_t headroom) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool stackRaised = RaiseStack();
     afx::BeginStartup();
     afx::SetResources(res::ProgramResources());
     const auto parsed = batch::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
@@ -100,7 +112,10 @@ int main(int argc, char** argv) {
     const batch::CommandLine& command = std::get<batch::CommandLine>(parsed);
     switch (command.mode) {
     case batch::Mode::Batch:
-        if (!EnsureStack() || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        // Started: from here a kernel's failed allocation is the kernel's to
+        // report, as a failed click, not the end of the program.
+        afx::EndStartup();
         return batch::BatchMain(argc, argv, command.options);
     case batch::Mode::List: return batch::ListMain();
     case batch::Mode::Help: std::fputs(batch::HelpText().c_str(), stdout); return 0;
@@ -111,7 +126,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velquor: no display: set DISPLAY (X11) or WAYLAND_DISPLAY to start the window, or use --batch\n");
         return 1;
     }
-    if (!EnsureStack() || !EnsureAddressSpace(kWindowHeadroom)) return 1;
+    if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kWindowHeadroom)) return 1;
     if (const std::string problem = afx::DisplayProblem(); !problem.empty()) {
         std::fprintf(stderr, "velquor: %s\n", problem.c_str());
         return 1;
