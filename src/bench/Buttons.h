@@ -41,7 +41,7 @@ struct ButtonSpec {
 };
 
 /// All benchmark buttons, in the window's creation order (the batch mode's default order).
-inline constexpr std::array<ButtonSpec, 22> kButtons{{
+inline constexpr std::array<ButtonSpec, kKernelCount> kButtons{{
     {1000, 1001, &FillNewIntArray, true, false, Family::DynamicArrays, "1000 int[] new　動的配列"},
     {1002, 1003, &FillVectorPushBack, true, false, Family::Vectors, "1002 vector<int>配列 push_back"},
     {1004, 1005, &FillVectorAt, true, false, Family::Vectors, "1004 vector<int>配列 at()"},

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <vector>
 
-namespace bench {
+namespace VELQUOR_KERNEL_NAMESPACE {
 namespace {
 
 /// count zeros in storage of exactly count elements, so that neither at()
@@ -100,4 +100,4 @@ Measurement FillVectorIndex(int count) try {
     return FailedRun(count);
 }
 
-}  // namespace bench
+}  // namespace VELQUOR_KERNEL_NAMESPACE
