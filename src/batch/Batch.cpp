@@ -27,11 +27,15 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
     chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回、" +
                      std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
-    chart.axisLabel = L"ミリ秒 (対数目盛)";
+    chart.axisLabel = L"ミリ秒 (対数目盛)。赤線: この機械の書き込み限界 (memset) で同じバイト数を書く時間";
     chart.emptyNote = L"成功したクリックがないため、描く値がありません";
     for (const ButtonResult& r : results) {
         const Summary& s = r.elapsedMilliseconds;
-        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), s.median, s.min, s.max});
+        // The time the median click would take at the store limit: bytes / limit.
+        std::optional<double> limitMilliseconds;
+        if (r.medianFractionOfLimit && *r.medianFractionOfLimit > 0) limitMilliseconds = s.median * *r.medianFractionOfLimit;
+        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId, *r.variant).c_str()).GetString()), s.median,
+                              s.min, s.max, limitMilliseconds});
     }
     return chart;
 }
@@ -74,10 +78,10 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
     const bool showProgress = isatty(STDERR_FILENO) != 0;
-    const BatchRun run = RunButtons(options, [&](std::size_t index, int id, int repetition) {
+    const BatchRun run = RunButtons(options, [&](std::size_t index, int id, const bench::Variant& variant, int repetition) {
         if (!showProgress) return;
         std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", index + 1, options.buttons.size(),
-                     BenchmarkName(id).c_str(), repetition + 1, options.repetitions);
+                     BenchmarkName(id, variant).c_str(), repetition + 1, options.repetitions);
         std::fflush(stderr);
     });
     if (showProgress) std::fprintf(stderr, "\r\x1b[K");

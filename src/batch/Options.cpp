@@ -3,6 +3,7 @@
 #include "bench/Buttons.h"
 #include "framework/AfxString.h"
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -42,6 +43,36 @@ std::variant<std::vector<int>, std::string> ParseButtons(const std::string& list
     return ids;
 }
 
+std::string VariantNames() {
+    std::string names;
+    for (const bench::Variant& v : bench::Variants()) names += std::string(names.empty() ? "" : ", ") + std::string(v.name);
+    return names;
+}
+
+/// The variants of a list such as "O0,O3" or "all". A variant this CPU
+/// cannot run is refused when named, and left out of "all".
+std::variant<std::vector<const bench::Variant*>, std::string> ParseVariants(const std::string& list) {
+    std::vector<const bench::Variant*> variants;
+    if (list == "all") {
+        for (const bench::Variant& v : bench::Variants()) {
+            if (bench::IsAvailable(v)) variants.push_back(&v);
+        }
+        return variants;
+    }
+    std::stringstream in(list);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        const bench::Variant* v = bench::FindVariant(item);
+        if (v == nullptr) return "unknown variant '" + item + "'; valid variants: " + VariantNames() + ", or all";
+        if (!bench::IsAvailable(*v)) {
+            return "variant " + item + " needs a CPU with " + std::string(v->cpuRequirement) + ", which this one is not";
+        }
+        if (std::find(variants.begin(), variants.end(), v) == variants.end()) variants.push_back(v);
+    }
+    if (variants.empty()) return "--variant needs at least one name; valid variants: " + VariantNames() + ", or all";
+    return variants;
+}
+
 }  // namespace
 
 std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
@@ -56,7 +87,7 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
             return args[++i];
         };
         const bool known = arg == "--buttons" || arg == "--count" || arg == "--repetitions" || arg == "--format" ||
-                           arg == "--output" || arg == "--plot";
+                           arg == "--output" || arg == "--plot" || arg == "--variant";
         if (!known) return "unknown option '" + arg + "' (try --help)";
         const std::optional<std::string> v = value();
         if (!v) return arg + " needs a value";
@@ -64,6 +95,10 @@ std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& 
             auto parsed = ParseButtons(*v);
             if (auto* error = std::get_if<std::string>(&parsed)) return *error;
             options.buttons = std::get<std::vector<int>>(parsed);
+        } else if (arg == "--variant") {
+            auto parsed = ParseVariants(*v);
+            if (auto* error = std::get_if<std::string>(&parsed)) return *error;
+            options.variants = std::get<std::vector<const bench::Variant*>>(parsed);
         } else if (arg == "--count") {
             options.countText = std::wstring(CString(v->c_str()).GetString());
         } else if (arg == "--repetitions") {

@@ -1,6 +1,8 @@
 // The batch mode's command line.
 #pragma once
 
+#include "bench/Variants.h"
+
 #include <optional>
 #include <string>
 #include <variant>
@@ -17,6 +19,9 @@ struct Options {
     Format format = Format::Table;
     std::string output;                     ///< report file; empty for standard output
     std::string plot;                       ///< PNG file; empty for none
+    /// Build variants of the kernels each button runs in, side by side; the
+    /// default variant alone unless --variant chooses.
+    std::vector<const bench::Variant*> variants{&bench::DefaultVariant()};
 };
 
 inline constexpr int kMaxRepetitions = 10000;

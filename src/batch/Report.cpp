@@ -4,7 +4,9 @@
 #include "dialog/ResultText.h"
 #include "framework/AfxString.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -98,6 +100,15 @@ std::string JsonNumber(double v) {
     return buffer;
 }
 
+// "-" for none.
+std::string OptionalFixed(const std::optional<double>& v, double scale, int decimals) {
+    return v ? Fixed(*v * scale, decimals) : std::string("-");
+}
+
+std::string OptionalJsonNumber(const std::optional<double>& v) {
+    return v ? JsonNumber(*v) : std::string("null");
+}
+
 std::string CsvField(const std::wstring& text) {
     const std::string s = Utf8(text);
     if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -112,17 +123,24 @@ std::string Utf8(const std::wstring& text) {
     return CStringA(CString(text.c_str())).GetString();
 }
 
-std::string BenchmarkName(int buttonId) {
+std::string BenchmarkName(int buttonId, const bench::Variant& variant) {
     const bench::ButtonSpec* b = bench::FindButton(buttonId);
-    return b ? std::string(b->name) : std::to_string(buttonId);
+    const std::string name = b ? std::string(b->name) : std::to_string(buttonId);
+    return variant.isDefault ? name : name + "/" + std::string(variant.name);
 }
 
 std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
     std::vector<ButtonResult> results;
-    std::map<int, std::size_t> index;
+    std::map<std::pair<int, const bench::Variant*>, std::size_t> index;
     for (const Click& c : run.clicks) {
-        auto [it, fresh] = index.try_emplace(c.buttonId, results.size());
-        if (fresh) results.push_back(ButtonResult{c.buttonId, 0, {}, {}, 0, 0, L"-"});
+        auto [it, fresh] = index.try_emplace({c.buttonId, c.variant}, results.size());
+        if (fresh) {
+            ButtonResult r;
+            r.buttonId = c.buttonId;
+            r.variant = c.variant;
+            r.lastSink = L"-";
+            results.push_back(std::move(r));
+        }
         results[it->second].clicks.push_back(&c);
     }
     for (ButtonResult& r : results) {
@@ -141,6 +159,15 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
         }
         r.elapsedMilliseconds = Summarize(ms);
         r.meanPageFaults = r.clicks.empty() ? 0 : faults / static_cast<double>(r.clicks.size());
+        const bench::ButtonSpec* button = bench::FindButton(r.buttonId);
+        if (button == nullptr || r.elapsedMilliseconds.samples == 0) continue;
+        const bench::StoreSize size = bench::LimitSizeFor(*button, r.elementCount);
+        r.medianBytesPerSecond = bench::BytesPerSecond(
+            size.bytes, std::chrono::nanoseconds(std::llround(r.elapsedMilliseconds.median * 1e6)));
+        const auto limit = run.storeLimits.find(size);
+        if (r.medianBytesPerSecond && limit != run.storeLimits.end()) {
+            r.medianFractionOfLimit = bench::FractionOfLimit(*r.medianBytesPerSecond, limit->second);
+        }
     }
     return results;
 }
@@ -152,7 +179,8 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     const int repetitions = results.empty() ? 0 : static_cast<int>(results.front().clicks.size());
     out << "Lumorak batch: count field \"" << Utf8(run.countText) << "\", " << repetitions << " clicks per button, "
         << system.cpuModel << ", " << system.cpuCount << " CPUs, " << system.buildType << " build\n\n";
-    out << "  id    " << Pad(L"caption", titleWidth) << "  elements      min ms   median ms      max ms    ns/elem  faults/click  sink\n";
+    out << "  id    variant  " << Pad(L"caption", titleWidth)
+        << "  elements      min ms   median ms      max ms    ns/elem     GB/s  of limit  faults/click  sink\n";
     bool anyWide = false, anyFailed = false;
     for (const ButtonResult& r : results) {
         const Summary& s = r.elapsedMilliseconds;
@@ -161,15 +189,16 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
         anyFailed = anyFailed || r.failures > 0;
         char line[512];
         const double nsPerElement = r.elementCount > 0 ? s.median * 1e6 / r.elementCount : 0;
-        std::snprintf(line, sizeof line, "%c %4d  ", wide ? '*' : ' ', r.buttonId);
+        std::snprintf(line, sizeof line, "%c %4d  %-7s  ", wide ? '*' : ' ', r.buttonId, std::string(r.variant->name).c_str());
         out << line << Pad(TitleOf(r.buttonId), titleWidth);
         if (s.samples == 0) {
             out << "  " << r.failures << " of " << r.clicks.size() << " clicks failed: "
                 << Utf8(ErrorOf(*r.clicks.front())) << "\n";
             continue;
         }
-        std::snprintf(line, sizeof line, "  %8d  %10.6f  %10.6f  %10.6f  %9.3f  %12.1f  ", r.elementCount, s.min, s.median,
-                      s.max, nsPerElement, r.meanPageFaults);
+        std::snprintf(line, sizeof line, "  %8d  %10.6f  %10.6f  %10.6f  %9.3f  %7s  %8s  %12.1f  ", r.elementCount, s.min,
+                      s.median, s.max, nsPerElement, OptionalFixed(r.medianBytesPerSecond, 1e-9, 1).c_str(),
+                      OptionalFixed(r.medianFractionOfLimit, 1, 2).c_str(), r.meanPageFaults);
         out << line << Utf8(r.lastSink);
         if (r.failures) out << "  (" << r.failures << " failed)";
         out << "\n";
@@ -179,10 +208,20 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
             << ": the clicks of this button spread widely; do not trust its median without more repetitions.\n";
     }
     if (anyFailed) out << "\nSome clicks failed; the CSV and JSON reports carry each click's error.\n";
+    if (!run.storeLimits.empty()) {
+        out << "\nGB/s: bytes of the array stored per second of the median click. of limit: that against this machine's\n"
+               "store limit for the same bytes, memset's median of " << bench::kStoreLimitRuns << " runs, measured before the first click:\n";
+        for (const auto& [size, bytesPerSecond] : run.storeLimits) {
+            out << "  " << size.bytes << " bytes"
+                << (size.placement == bench::StorePlacement::SpreadOverGlobalArray ? " spread over 32 MB" : "") << ": "
+                << Fixed(bytesPerSecond * 1e-9, 1) << " GB/s\n";
+        }
+    }
 }
 
 void WriteCsv(std::ostream& out, const BatchRun& run) {
-    out << "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error\n";
+    out << "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,variant,bytes_per_second,"
+           "fraction_of_limit\n";
     for (const Click& c : run.clicks) {
         out << c.buttonId << ',' << CsvField(TitleOf(c.buttonId)) << ',' << c.repetition << ',';
         const bench::Measurement& m = c.measurement;
@@ -192,7 +231,9 @@ void WriteCsv(std::ostream& out, const BatchRun& run) {
         } else {
             out << ",,,,";
         }
-        out << c.pageFaults << ',' << CsvField(ErrorOf(c)) << '\n';
+        out << c.pageFaults << ',' << CsvField(ErrorOf(c)) << ',' << c.variant->name << ','
+            << (c.bytesPerSecond ? JsonNumber(*c.bytesPerSecond) : std::string()) << ','
+            << (c.fractionOfLimit ? JsonNumber(*c.fractionOfLimit) : std::string()) << '\n';
     }
 }
 
@@ -209,7 +250,25 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
     out << "    \"load_avg\": [" << JsonNumber(system.loadAverage[0]) << ", " << JsonNumber(system.loadAverage[1]) << ", "
         << JsonNumber(system.loadAverage[2]) << "],\n";
     out << "    \"library_build_type\": \"" << system.buildType << "\",\n";
-    out << "    \"count_text\": " << JsonString(run.countText) << "\n  },\n";
+    out << "    \"count_text\": " << JsonString(run.countText) << ",\n";
+    out << "    \"store_limits\": [";
+    for (auto it = run.storeLimits.begin(); it != run.storeLimits.end(); ++it) {
+        const bool spread = it->first.placement == bench::StorePlacement::SpreadOverGlobalArray;
+        out << (it == run.storeLimits.begin() ? "" : ", ") << "{\"bytes\": " << it->first.bytes << ", \"placement\": \""
+            << (spread ? "spread_over_global_array" : "reused") << "\", \"bytes_per_second\": " << JsonNumber(it->second)
+            << "}";
+    }
+    out << "],\n    \"variants\": [";
+    std::vector<const bench::Variant*> used;
+    for (const Click& c : run.clicks) {
+        if (std::find(used.begin(), used.end(), c.variant) == used.end()) used.push_back(c.variant);
+    }
+    for (const bench::Variant* v : used) {
+        out << (v == used.front() ? "" : ", ") << "{\"name\": \"" << v->name << "\", \"default\": "
+            << (v->isDefault ? "true" : "false") << ", \"compile_flags\": " << JsonString(Wide(v->build->compileFlags))
+            << "}";
+    }
+    out << "]\n  },\n";
     out << "  \"benchmarks\": [";
     bool first = true;
     auto begin = [&]() {
@@ -219,7 +278,7 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
     const std::vector<ButtonResult> results = GroupByButton(run);
     for (std::size_t family = 0; family < results.size(); ++family) {
         const ButtonResult& r = results[family];
-        const std::string name = JsonString(CString(BenchmarkName(r.buttonId).c_str()).GetString());
+        const std::string name = JsonString(Wide(BenchmarkName(r.buttonId, *r.variant)));
         const std::size_t repetitions = r.clicks.size();
         auto common = [&](const std::string& entryName) {
             out << "\"name\": " << entryName << ", \"family_index\": " << family
@@ -239,7 +298,9 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"count\": " << (ok ? std::to_string(m.elementCount) : std::string("null"))
                 << ", \"result_text\": " << (ok ? JsonString(ResultText(m)) : std::string("null"))
                 << ", \"sink\": " << (ok && m.sink ? JsonString(m.sink->GetString()) : std::string("null"))
-                << ", \"page_faults\": " << c->pageFaults
+                << ", \"page_faults\": " << c->pageFaults << ", \"variant\": \"" << c->variant->name
+                << "\", \"bytes_per_second\": " << OptionalJsonNumber(c->bytesPerSecond)
+                << ", \"fraction_of_limit\": " << OptionalJsonNumber(c->fractionOfLimit)
                 << ", \"error\": " << (ok ? std::string("null") : JsonString(ErrorOf(*c)));
             if (!ok) {
                 out << ", \"error_kind\": \"" << ErrorKindName(m.error->kind) << "\", \"error_occurred\": true, \"error_message\": "
@@ -255,13 +316,25 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
         };
         for (const auto& [aggregate, value] : aggregates) {
             begin();
-            const std::string entry = JsonString(CString((BenchmarkName(r.buttonId) + "_" + aggregate).c_str()).GetString());
+            const std::string entry = JsonString(Wide(BenchmarkName(r.buttonId, *r.variant) + "_" + aggregate));
             common(entry);
             const bool percentage = std::string(aggregate) == "cv";
             out << ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" << aggregate << "\", \"aggregate_unit\": \""
                 << (percentage ? "percentage" : "time") << "\", \"iterations\": " << s.samples
                 << ", \"real_time\": " << JsonNumber(value) << ", \"cpu_time\": " << JsonNumber(value)
-                << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount << "}";
+                << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount
+                << ", \"variant\": \"" << r.variant->name << "\"";
+            // Rates of the aggregates that are times; the spread ones have none.
+            if (!percentage && std::string(aggregate) != "stddev") {
+                const bench::ButtonSpec* button = bench::FindButton(r.buttonId);
+                const std::size_t bytes = button ? bench::BytesStored(*button, r.elementCount) : 0;
+                const std::optional<double> rate = bench::BytesPerSecond(bytes, std::chrono::nanoseconds(std::llround(value)));
+                const auto limit = button ? run.storeLimits.find(bench::LimitSizeFor(*button, r.elementCount)) : run.storeLimits.end();
+                out << ", \"bytes_per_second\": " << OptionalJsonNumber(rate) << ", \"fraction_of_limit\": "
+                    << OptionalJsonNumber(rate && limit != run.storeLimits.end() ? bench::FractionOfLimit(*rate, limit->second)
+                                                                                 : std::nullopt);
+            }
+            out << "}";
         }
     }
     out << "\n  ]\n}\n";

@@ -1,6 +1,7 @@
 #include "Runner.h"
 
 #include "bench/Buttons.h"
+#include "bench/Protocol.h"
 #include "dialog/CountCheck.h"
 #include "framework/Crt.h"
 
@@ -41,19 +42,40 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
     // The window reads the count afresh on every click; the text never changes here.
     const int count = _wtoi(CString(run.countText.c_str()));
 
-    run.clicks.reserve(options.buttons.size() * static_cast<std::size_t>(options.repetitions));
+    // The limits first, while nothing else runs: one per size these buttons store.
+    for (const int id : options.buttons) {
+        const bench::ButtonSpec* button = bench::FindButton(id);
+        if (button == nullptr) continue;
+        const bench::StoreSize size = bench::LimitSizeFor(*button, button->readsCount ? count : bench::kFixedArrayLength);
+        if (size.bytes > 0) run.storeLimits.try_emplace(size, bench::StoreLimit(size));
+    }
+
+    run.clicks.reserve(options.buttons.size() * options.variants.size() * static_cast<std::size_t>(options.repetitions));
     for (std::size_t index = 0; index < options.buttons.size(); ++index) {
         const bench::ButtonSpec* button = bench::FindButton(options.buttons[index]);
         if (button == nullptr) continue;
-        for (int r = 0; r < options.repetitions; ++r) {
-            if (progress) progress(index, button->buttonId, r);
-            Click click;
-            click.buttonId = button->buttonId;
-            click.repetition = r;
-            const long faultsBefore = MinorFaults();
-            click.measurement = button->kernel(button->readsCount ? count : 0);
-            click.pageFaults = MinorFaults() - faultsBefore;
-            run.clicks.push_back(std::move(click));
+        for (const bench::Variant* variant : options.variants) {
+            const bench::KernelFunction kernel = bench::KernelOf(*variant, button->buttonId);
+            for (int r = 0; r < options.repetitions; ++r) {
+                if (progress) progress(index, button->buttonId, *variant, r);
+                Click click;
+                click.buttonId = button->buttonId;
+                click.variant = variant;
+                click.repetition = r;
+                const long faultsBefore = MinorFaults();
+                click.measurement = kernel(button->readsCount ? count : 0);
+                click.pageFaults = MinorFaults() - faultsBefore;
+                if (click.measurement.Succeeded()) {
+                    const bench::Measurement& m = click.measurement;
+                    const bench::StoreSize size = bench::LimitSizeFor(*button, m.elementCount);
+                    click.bytesPerSecond = bench::BytesPerSecond(size.bytes, m.elapsed);
+                    const auto limit = run.storeLimits.find(size);
+                    if (click.bytesPerSecond && limit != run.storeLimits.end()) {
+                        click.fractionOfLimit = bench::FractionOfLimit(*click.bytesPerSecond, limit->second);
+                    }
+                }
+                run.clicks.push_back(std::move(click));
+            }
         }
     }
     return run;
