@@ -195,11 +195,13 @@ TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error");
+    EXPECT_EQ(lines[0],
+              "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,variant,bytes_per_second,"
+              "fraction_of_limit");
     EXPECT_EQ(lines[1].rfind("1004,", 0), 0u);
     EXPECT_EQ(lines[6].rfind("1055,", 0), 0u);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 8) << lines[i];
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 11) << lines[i];
     }
 }
 

@@ -33,6 +33,8 @@ void PrintHelp() {
         "                     (1053 and 1055 run only when named)\n"
         "  --count TEXT       text pasted into the count field before the runs; default: the field's own \"100000\"\n"
         "  --repetitions N    clicks per button, 1 to 10000; default 11\n"
+        "  --variant LIST     build variants of the kernels to run side by side: O0, O2, O3, avx2, or \"all\"\n"
+        "                     (those this CPU runs); default: O3, the program's own build\n"
         "  --format F         table (default), csv or json\n"
         "  --output FILE      write the report to FILE instead of standard output\n"
         "  --plot FILE        also draw a bar chart of the results as a PNG image\n"
