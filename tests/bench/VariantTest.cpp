@@ -76,7 +76,11 @@ TEST_F(VariantTest, TheTableNamesEachVariantOnceAndTheDefaultIsTheButtonTablesBu
     EXPECT_EQ(bench::KernelOf(standard, 1001), nullptr);  // a result field, not a button
 }
 
-TEST_F(VariantTest, EachVariantHasKernelsOfItsOwn) {
+TEST_F(VariantTest, EachButtonAndEachVariantHasKernelsOfItsOwn) {
+    for (const bench::Variant& v : bench::Variants()) {
+        const std::set<bench::KernelFunction> kernels(v.build->kernels.begin(), v.build->kernels.end());
+        EXPECT_EQ(kernels.size(), bench::kButtons.size()) << v.name;
+    }
     for (const bench::ButtonSpec& b : bench::kButtons) {
         std::set<bench::KernelFunction> kernels;
         for (const bench::Variant& v : bench::Variants()) kernels.insert(bench::KernelOf(v, b.buttonId));
