@@ -41,6 +41,8 @@ inline constexpr std::size_t kSpreadBufferBytes = sizeof(unsigned long long) * 4
 
 /// memset runs whose median makes one limit.
 inline constexpr int kStoreLimitRuns = 21;
+/// Untimed memsets before them, for each size.
+inline constexpr std::chrono::milliseconds kStoreLimitWarmUp{20};
 
 /// Bytes the button's kernel stores when it fills elementCount elements.
 std::size_t BytesStored(const ButtonSpec& button, int elementCount);
@@ -57,7 +59,8 @@ std::optional<double> BytesPerSecond(std::size_t bytes, std::chrono::nanoseconds
 std::optional<double> FractionOfLimit(double bytesPerSecond, double limitBytesPerSecond);
 
 /// The median, over kStoreLimitRuns memsets of size.bytes placed as size
-/// says, of bytes per second. Measured now; 0 for a size of no bytes.
+/// says (after kStoreLimitWarmUp of untimed ones), of bytes per second.
+/// Measured now; 0 for a size of no bytes.
 double MeasureStoreBandwidth(StoreSize size);
 
 /// This machine's store limit for the size, in bytes per second: measured
