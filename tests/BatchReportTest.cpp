@@ -318,7 +318,9 @@ TEST(TableReportTest, MarksFailedRowsAndColumnsThatLineUpPastJapaneseCaptions) {
 }
 
 TEST(CsvReportTest, DurationsAreWholeNanosecondsAndTheFirstClickIsMarked) {
-    const batch::BatchRun run = KnownRun(1000, {{123456789, 123456001}, {7, 7}});
+    batch::BatchRun run = KnownRun(1000, {{123456789, 123456001}, {7, 7}});
+    // A rate as the runner sets it (28 bytes in 123456789 ns); none for the second click.
+    run.clicks[0].rate = {28 / 0.123456789, 0.5};
     std::ostringstream out;
     batch::WriteCsv(out, run);
     std::istringstream in(out.str());
@@ -326,8 +328,8 @@ TEST(CsvReportTest, DurationsAreWholeNanosecondsAndTheFirstClickIsMarked) {
     std::getline(in, header);
     std::getline(in, first);
     std::getline(in, second);
-    EXPECT_EQ(first, "1000,int[] new　動的配列,0,7,123456789,123.456000ms,6,0,,123456001,0,1,0,0,0");
-    EXPECT_EQ(second, "1000,int[] new　動的配列,1,7,7,0.000000ms,6,0,,7,0,0,0,0,1");
+    EXPECT_EQ(first, "1000,int[] new　動的配列,0,7,123456789,123.456000ms,6,0,,123456001,0,1,0,0,0,O3,226.80000206388002,0.5");
+    EXPECT_EQ(second, "1000,int[] new　動的配列,1,7,7,0.000000ms,6,0,,7,0,0,0,0,1,O3,,");
 }
 
 }  // namespace

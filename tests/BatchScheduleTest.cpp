@@ -26,6 +26,7 @@ using batch::PlannedClick;
 using std::chrono::nanoseconds;
 
 const std::vector<int> kSeven{1000, 1012, 1014, 1018, 1020, 1022, 1008};
+const std::vector<const bench::Variant*> kDefault{&bench::DefaultVariant()};
 
 // The buttons of each round in the order they ran, one entry per button.
 std::vector<std::vector<int>> RoundOrders(const std::vector<PlannedClick>& plan) {
@@ -43,7 +44,7 @@ TEST(ScheduleTest, EveryButtonGetsExactlyItsRepetitionsInOrderAndInShortRuns) {
     for (const bench::ButtonSpec& b : bench::kButtons) all.push_back(b.buttonId);
     for (int repetitions : {1, 2, 3, 4, 5, 31, 100}) {
         for (Order order : {Order::Rounds, Order::Blocks}) {
-            const std::vector<PlannedClick> plan = batch::PlanClicks(all, repetitions, order, 12345);
+            const std::vector<PlannedClick> plan = batch::PlanClicks(all, kDefault, repetitions, order, 12345);
             ASSERT_EQ(plan.size(), all.size() * static_cast<std::size_t>(repetitions));
             std::map<int, int> next;  // the repetition each button is due to make
             std::map<std::pair<int, int>, int> perRound;
@@ -72,7 +73,7 @@ TEST(ScheduleTest, EveryButtonGetsExactlyItsRepetitionsInOrderAndInShortRuns) {
 }
 
 TEST(ScheduleTest, TheOrderChangesFromRoundToRoundAndTheSeedRepeatsIt) {
-    const std::vector<PlannedClick> plan = batch::PlanClicks(kSeven, 31, Order::Rounds, 7);
+    const std::vector<PlannedClick> plan = batch::PlanClicks(kSeven, kDefault, 31, Order::Rounds, 7);
     const std::vector<std::vector<int>> rounds = RoundOrders(plan);
     ASSERT_EQ(rounds.size(), 11u);
     int changes = 0;
@@ -81,12 +82,12 @@ TEST(ScheduleTest, TheOrderChangesFromRoundToRoundAndTheSeedRepeatsIt) {
     // Over many seeds every button leads a round sometimes: the draw covers all.
     std::set<int> leaders;
     for (std::uint32_t seed = 0; seed < 50; ++seed) {
-        for (const auto& order : RoundOrders(batch::PlanClicks(kSeven, 31, Order::Rounds, seed))) leaders.insert(order.front());
+        for (const auto& order : RoundOrders(batch::PlanClicks(kSeven, kDefault, 31, Order::Rounds, seed))) leaders.insert(order.front());
     }
     EXPECT_EQ(leaders.size(), kSeven.size());
 
-    const auto same = batch::PlanClicks(kSeven, 31, Order::Rounds, 7);
-    const auto other = batch::PlanClicks(kSeven, 31, Order::Rounds, 8);
+    const auto same = batch::PlanClicks(kSeven, kDefault, 31, Order::Rounds, 7);
+    const auto other = batch::PlanClicks(kSeven, kDefault, 31, Order::Rounds, 8);
     auto sequence = [](const std::vector<PlannedClick>& p) {
         std::vector<std::pair<int, int>> s;
         for (const PlannedClick& c : p) s.emplace_back(c.buttonId, c.round);
@@ -98,7 +99,7 @@ TEST(ScheduleTest, TheOrderChangesFromRoundToRoundAndTheSeedRepeatsIt) {
 
 TEST(ScheduleTest, BlocksIsEachButtonsClicksTogetherInTheGivenOrder) {
     const std::vector<int> buttons{1055, 1000, 1024};
-    const std::vector<PlannedClick> plan = batch::PlanClicks(buttons, 4, Order::Blocks, 99);
+    const std::vector<PlannedClick> plan = batch::PlanClicks(buttons, kDefault, 4, Order::Blocks, 99);
     ASSERT_EQ(plan.size(), 12u);
     for (std::size_t i = 0; i < plan.size(); ++i) {
         EXPECT_EQ(plan[i].buttonId, buttons[i / 4]);

@@ -46,15 +46,17 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
     chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回 (各ラウンドの最初のクリックを除く)、" +
                      std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
-    chart.axisLabel = L"ミリ秒 (対数目盛)";
+    chart.axisLabel = L"ミリ秒 (対数目盛)。赤線: この機械の書き込み限界 (memset) で同じバイト数を書く時間";
     chart.emptyNote = L"成功したクリックがないため、描く値がありません";
     for (const ButtonResult& r : results) {
         // A button clicked once has only its first click to show.
         const Summary s = r.elapsed.samples > 0 || !r.First().measurement.Succeeded()
                               ? r.elapsed
                               : Summarize({Elapsed(r.First().measurement)});
-        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), milliseconds(s.median),
-                              milliseconds(s.min), milliseconds(s.max)});
+        std::optional<double> limitMilliseconds;
+        if (r.timeAtLimit) limitMilliseconds = milliseconds(*r.timeAtLimit);
+        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId, *r.variant).c_str()).GetString()),
+                              milliseconds(s.median), milliseconds(s.min), milliseconds(s.max), limitMilliseconds});
     }
     return chart;
 }
@@ -95,7 +97,7 @@ int BatchMain(int& argc, char** argv, const Options& options) {
     const bool showProgress = isatty(STDERR_FILENO) != 0;
     const BatchRun run = RunButtons(options, [&](std::size_t position, std::size_t clicks, const PlannedClick& click) {
         if (!showProgress) return;
-        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", position + 1, clicks, BenchmarkName(click.buttonId).c_str(),
+        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", position + 1, clicks, BenchmarkName(click.buttonId, *click.variant).c_str(),
                      click.repetition + 1, options.repetitions);
         std::fflush(stderr);
     });

@@ -15,12 +15,17 @@ std::string CsvField(const std::wstring& text) {
     return out + "\"";
 }
 
+// An empty field for none.
+std::string CsvNumber(const std::optional<double>& v) {
+    return v ? ExactDecimal(*v) : std::string();
+}
+
 }  // namespace
 
 void WriteCsv(std::ostream& out, const BatchRun& run) {
     // New columns go at the end, so that scripts reading older reports by position still work.
     out << "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,preempted,"
-           "first_click,round,position,follows_own_click\n";
+           "first_click,round,position,follows_own_click,variant,bytes_per_second,fraction_of_limit\n";
     for (const Click& c : run.clicks) {
         out << c.buttonId << ',' << CsvField(TitleOf(c.buttonId)) << ',' << c.repetition << ',';
         const bench::Measurement& m = c.measurement;
@@ -34,7 +39,8 @@ void WriteCsv(std::ostream& out, const BatchRun& run) {
         out << c.pageFaults << ',' << CsvField(ErrorOf(c)) << ',';
         if (ok) out << m.threadCpuTime.count();
         out << ',' << (ok ? (WasPreempted(m) ? "1" : "0") : "") << ',' << (c.repetition == 0 ? 1 : 0) << ',' << c.round << ','
-            << c.position << ',' << (c.followsOwnClick ? 1 : 0) << '\n';
+            << c.position << ',' << (c.followsOwnClick ? 1 : 0) << ',' << c.variant->name << ','
+            << CsvNumber(c.rate.bytesPerSecond) << ',' << CsvNumber(c.rate.fractionOfLimit) << '\n';
     }
 }
 

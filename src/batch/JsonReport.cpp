@@ -2,12 +2,14 @@
 
 #include "Results.h"
 #include "Stability.h"
+#include "bench/Buttons.h"
 #include "bench/Kernels.h"
 #include "Statistics.h"
 #include "Text.h"
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 namespace batch {
 namespace {
@@ -34,14 +36,18 @@ std::string JsonString(std::string_view utf8) {
     return out + "\"";
 }
 
+using Nanoseconds = std::chrono::duration<double, std::nano>;
+
 std::string JsonString(const std::wstring& text) {
     return JsonString(Utf8(text));
 }
 
 std::string JsonNumber(double v) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17g", v);
-    return buffer;
+    return ExactDecimal(v);
+}
+
+std::string JsonNumber(const std::optional<double>& v) {
+    return v ? ExactDecimal(*v) : std::string("null");
 }
 
 // Whole nanoseconds, or a half: the exact value.
@@ -71,8 +77,8 @@ void WriteStability(std::ostream& out, const BatchRun& run, const std::vector<Bu
         << "},\n    \"buttons\": [";
     for (std::size_t i = 0; i < results.size(); ++i) {
         const ButtonResult& r = results[i];
-        out << (i ? ",\n" : "\n") << "      {\"name\": " << JsonString(BenchmarkName(r.buttonId)) << ", \"button\": " << r.buttonId
-            << ", \"round_medians_ns\": " << JsonArray(r.roundMedians) << ", \"spread\": " << JsonNumber(r.roundSpread) << "}";
+        out << (i ? ",\n" : "\n") << "      {\"name\": " << JsonString(BenchmarkName(r.buttonId, *r.variant))
+            << ", \"button\": " << r.buttonId << ", \"variant\": " << JsonString(r.variant->name) << ", \"round_medians_ns\": " << JsonArray(r.roundMedians) << ", \"spread\": " << JsonNumber(r.roundSpread) << "}";
     }
     out << "\n    ]\n  }";
 }
@@ -113,7 +119,22 @@ void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& syst
         out << "    \"rounds\": " << run.rounds << ",\n";
         out << "    \"clicks_per_round\": " << kClicksPerRound << ",\n";
     }
-    out << "    \"count_text\": " << JsonString(run.countText) << "\n  },\n";
+    out << "    \"count_text\": " << JsonString(run.countText) << ",\n";
+    // The limits each click's fraction_of_limit was set against.
+    out << "    \"store_limits\": [";
+    for (auto it = run.storeLimits.begin(); it != run.storeLimits.end(); ++it) {
+        const bool spread = it->first.placement == bench::StorePlacement::SpreadOverGlobalArray;
+        out << (it == run.storeLimits.begin() ? "" : ", ") << "{\"bytes\": " << it->first.bytes << ", \"placement\": \""
+            << (spread ? "spread_over_global_array" : "reused") << "\", \"bytes_per_second\": " << JsonNumber(it->second)
+            << "}";
+    }
+    out << "],\n    \"variants\": [";
+    for (std::size_t i = 0; i < run.variants.size(); ++i) {
+        const bench::Variant& v = *run.variants[i];
+        out << (i ? ", " : "") << "{\"name\": " << JsonString(v.name) << ", \"default\": " << (v.isDefault ? "true" : "false")
+            << ", \"compile_flags\": " << JsonString(v.build->compileFlags) << "}";
+    }
+    out << "]\n  },\n";
 }
 
 }  // namespace
@@ -130,7 +151,8 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
     const std::vector<ButtonResult> results = GroupByButton(run);
     for (std::size_t family = 0; family < results.size(); ++family) {
         const ButtonResult& r = results[family];
-        const std::string name = JsonString(BenchmarkName(r.buttonId));
+        const std::string name = JsonString(BenchmarkName(r.buttonId, *r.variant));
+        const std::string variant = JsonString(r.variant->name);
         auto common = [&](const std::string& entryName) {
             out << "\"name\": " << entryName << ", \"family_index\": " << family
                 << ", \"per_family_instance_index\": 0, \"run_name\": " << name << ", \"repetitions\": " << r.clicks.size()
@@ -148,7 +170,9 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"count\": " << (ok ? std::to_string(m.elementCount) : std::string("null"))
                 << ", \"result_text\": " << (ok ? JsonString(ResultText(m)) : std::string("null"))
                 << ", \"sink\": " << (ok && m.sink ? JsonString(std::wstring(m.sink->GetString())) : std::string("null"))
-                << ", \"page_faults\": " << c->pageFaults << ", \"round\": " << c->round << ", \"position\": " << c->position
+                << ", \"page_faults\": " << c->pageFaults << ", \"variant\": " << variant
+                << ", \"bytes_per_second\": " << JsonNumber(c->rate.bytesPerSecond)
+                << ", \"fraction_of_limit\": " << JsonNumber(c->rate.fractionOfLimit) << ", \"round\": " << c->round << ", \"position\": " << c->position
                 << ", \"follows_own_click\": " << (c->followsOwnClick ? "true" : "false")
                 << ", \"first_click\": " << (c == &r.First() ? "true" : "false")
                 << ", \"preempted\": " << (WasPreempted(m) ? "true" : "false")
@@ -161,23 +185,39 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
         // An aggregate of one sample would only repeat it.
         if (r.elapsed.samples < 2) continue;
         using Field = std::function<std::string(const Summary&)>;
-        const std::pair<const char*, Field> aggregates[] = {
-            {"mean", [](const Summary& s) { return JsonNumber(s.MeanNanoseconds()); }},
-            {"median", [](const Summary& s) { return JsonNumber(s.median); }},
-            {"stddev", [](const Summary& s) { return JsonNumber(s.stddevNanoseconds); }},
-            {"cv", [](const Summary& s) { return JsonNumber(s.CoefficientOfVariation()); }},
-            {"mdape", [](const Summary& s) { return JsonNumber(s.medianAbsolutePercentError); }},
-            {"min", [](const Summary& s) { return JsonNumber(s.min); }},
-            {"max", [](const Summary& s) { return JsonNumber(s.max); }},
+        // The aggregates that are a click's time: the rate of a fill that took it.
+        using Time = std::function<Nanoseconds(const Summary&)>;
+        struct Aggregate {
+            const char* name;
+            Field field;
+            Time time;  ///< empty for the spreads
         };
-        for (const auto& [aggregate, field] : aggregates) {
+        const Aggregate aggregates[] = {
+            {"mean", [](const Summary& s) { return JsonNumber(s.MeanNanoseconds()); },
+             [](const Summary& s) { return Nanoseconds(s.MeanNanoseconds()); }},
+            {"median", [](const Summary& s) { return JsonNumber(s.median); }, [](const Summary& s) { return Nanoseconds(s.median); }},
+            {"stddev", [](const Summary& s) { return JsonNumber(s.stddevNanoseconds); }, nullptr},
+            {"cv", [](const Summary& s) { return JsonNumber(s.CoefficientOfVariation()); }, nullptr},
+            {"mdape", [](const Summary& s) { return JsonNumber(s.medianAbsolutePercentError); }, nullptr},
+            {"min", [](const Summary& s) { return JsonNumber(s.min); }, [](const Summary& s) { return Nanoseconds(s.min); }},
+            {"max", [](const Summary& s) { return JsonNumber(s.max); }, [](const Summary& s) { return Nanoseconds(s.max); }},
+        };
+        const bench::ButtonSpec* button = bench::FindButton(r.buttonId);
+        for (const Aggregate& aggregate : aggregates) {
             begin();
-            common(JsonString(BenchmarkName(r.buttonId) + "_" + aggregate));
-            const bool percentage = std::string_view(aggregate) == "cv" || std::string_view(aggregate) == "mdape";
-            out << ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" << aggregate << "\", \"aggregate_unit\": \""
+            common(JsonString(BenchmarkName(r.buttonId, *r.variant) + "_" + aggregate.name));
+            const bool percentage = std::string_view(aggregate.name) == "cv" || std::string_view(aggregate.name) == "mdape";
+            out << ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" << aggregate.name << "\", \"aggregate_unit\": \""
                 << (percentage ? "percentage" : "time") << "\", \"iterations\": " << r.elapsed.samples
-                << ", \"real_time\": " << field(r.elapsed) << ", \"cpu_time\": " << field(r.cpuTime)
-                << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount << "}";
+                << ", \"real_time\": " << aggregate.field(r.elapsed) << ", \"cpu_time\": " << aggregate.field(r.cpuTime)
+                << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount
+                << ", \"variant\": " << variant;
+            if (aggregate.time && button != nullptr) {
+                const StoreRate rate = RateOf(run, *button, r.elementCount, aggregate.time(r.elapsed));
+                out << ", \"bytes_per_second\": " << JsonNumber(rate.bytesPerSecond)
+                    << ", \"fraction_of_limit\": " << JsonNumber(rate.fractionOfLimit);
+            }
+            out << "}";
         }
     }
     out << "\n  ]";

@@ -34,19 +34,30 @@ std::optional<Number> ParseNumber(std::string_view text) {
     throw CLI::ValidationError(message);
 }
 
+// The items of option's list. Every comma separates two items: "1000," and
+// ",1000" both hold an empty one (an empty id or name: noun).
+std::vector<std::string_view> SplitList(const std::string& option, const std::string& list, const std::string& noun,
+                                        const std::string& valid) {
+    if (list.empty()) Refuse(option + " needs at least one " + noun + "; valid " + noun + "s: " + valid);
+    std::vector<std::string_view> items;
+    for (std::size_t begin = 0; begin <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', begin), list.size());
+        items.push_back(std::string_view(list).substr(begin, comma - begin));
+        begin = comma + 1;
+        if (items.back().empty()) {
+            Refuse(option + " " + Quoted(list) + " has an empty " + noun + "; separate the " + noun + "s by single commas");
+        }
+    }
+    return items;
+}
+
 std::vector<int> ParseButtons(const std::string& list) {
     std::vector<int> ids;
     if (list == "all") {
         for (const bench::ButtonSpec& b : bench::kButtons) ids.push_back(b.buttonId);
         return ids;
     }
-    if (list.empty()) Refuse("--buttons needs at least one id; valid ids: " + ValidIds());
-    // Every comma separates two ids: "1000," and ",1000" are both an empty id.
-    for (std::size_t begin = 0; begin <= list.size();) {
-        const std::size_t comma = std::min(list.find(',', begin), list.size());
-        const std::string_view item = std::string_view(list).substr(begin, comma - begin);
-        begin = comma + 1;
-        if (item.empty()) Refuse("--buttons " + Quoted(list) + " has an empty id; separate the ids by single commas");
+    for (const std::string_view item : SplitList("--buttons", list, "id", ValidIds())) {
         const std::optional<int> id = ParseNumber<int>(item);
         if (!id || !bench::FindButton(*id)) Refuse("unknown button id " + Quoted(item) + "; valid ids: " + ValidIds());
         if (std::find(ids.begin(), ids.end(), *id) != ids.end()) {
@@ -82,6 +93,34 @@ std::uint32_t ParseSeed(const std::string& text) {
     const std::optional<std::uint32_t> seed = ParseNumber<std::uint32_t>(text);
     if (!seed) Refuse("--seed must be a whole number from 0 to 4294967295, not " + Quoted(text));
     return *seed;
+}
+
+std::string VariantNames() {
+    std::string names;
+    for (const bench::Variant& v : bench::Variants()) names += (names.empty() ? "" : ", ") + std::string(v.name);
+    return names + ", or all";
+}
+
+// "all" is every variant this CPU can run; one it cannot run is refused when
+// named, so that a report never lacks a variant the user asked for.
+std::vector<const bench::Variant*> ParseVariants(const std::string& list) {
+    std::vector<const bench::Variant*> variants;
+    if (list == "all") {
+        for (const bench::Variant& v : bench::Variants()) {
+            if (bench::IsAvailable(v)) variants.push_back(&v);
+        }
+        return variants;
+    }
+    for (const std::string_view item : SplitList("--variant", list, "variant", VariantNames())) {
+        const bench::Variant* v = bench::FindVariant(item);
+        if (v == nullptr) Refuse("unknown variant " + Quoted(item) + "; valid variants: " + VariantNames());
+        if (!bench::IsAvailable(*v)) Refuse(UnavailableVariant(*v));
+        if (std::find(variants.begin(), variants.end(), v) != variants.end()) {
+            Refuse("--variant names " + std::string(v->name) + " twice; name each variant once");
+        }
+        variants.push_back(v);
+    }
+    return variants;
 }
 
 // Where a report can go is settled by OutputFile before the run; here only
@@ -147,10 +186,15 @@ void Describe(CLI::App& app, CommandLine& line) {
            [&o](const std::string& v) { o.repetitions = ParseRepetitions(v); });
     option("--order", "ORDER",
            "rounds (default): each button's clicks in rounds of up to " + std::to_string(kClicksPerRound) +
-               ", the buttons in a new\nrandom order every round; blocks: all clicks of one button, then the next",
+               ", the buttons and their variants\nin a new random order every round; blocks: all clicks of one "
+               "button, variant by variant,\nthen the next",
            [&o](const std::string& v) { o.order = ParseOrder(v); });
     option("--seed", "N", "the seed of the rounds' random order, 0 to 4294967295; default: a new one, printed",
            [&o](const std::string& v) { o.seed = ParseSeed(v); });
+    option("--variant", "LIST",
+           "build variants of the kernels each button runs in: O0, O2, O3, avx2, or \"all\" (those this\n"
+           "CPU runs); default: O3, the program's own build",
+           [&o](const std::string& v) { o.variants = ParseVariants(v); });
     option("--format", "F", "table (default), csv or json", [&o](const std::string& v) { o.format = ParseFormat(v); });
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
@@ -159,6 +203,11 @@ void Describe(CLI::App& app, CommandLine& line) {
 }
 
 }  // namespace
+
+std::string UnavailableVariant(const bench::Variant& variant) {
+    return "variant " + std::string(variant.name) + " needs a CPU with " + std::string(variant.cpuRequirement) +
+           ", which this one is not";
+}
 
 std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;

@@ -1,6 +1,8 @@
 // The program's command line: which mode to run, and the batch mode's options.
 #pragma once
 
+#include "bench/Variants.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +32,9 @@ struct Options {
     Format format = Format::Table;
     std::string output;                     ///< report file; empty for standard output
     std::string plot;                       ///< PNG file; empty for none
+    /// Build variants of the kernels each button runs in, side by side, in
+    /// the order given; the default variant alone unless --variant chooses.
+    std::vector<const bench::Variant*> variants{&bench::DefaultVariant()};
 };
 
 inline constexpr int kMaxRepetitions = 10000;
@@ -52,6 +57,9 @@ struct CommandLine {
 /// the message to print, one line, with any value the user gave quoted
 /// (control characters escaped, long values cut).
 std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+/// Why a variant this CPU cannot run is refused, on one line.
+std::string UnavailableVariant(const bench::Variant& variant);
 
 /// What velquor --help prints.
 std::string HelpText();

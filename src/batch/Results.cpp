@@ -19,20 +19,20 @@ bool CountsInStatistics(const Click& click) {
 
 std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
     std::vector<ButtonResult> results;
-    std::map<int, std::size_t> index;
-    for (int id : run.buttons) {
-        index.try_emplace(id, results.size());
-        results.emplace_back();
-        results.back().buttonId = id;
-    }
-    for (const Click& c : run.clicks) {
-        auto [it, fresh] = index.try_emplace(c.buttonId, results.size());
+    std::map<std::pair<int, const bench::Variant*>, std::size_t> index;
+    auto add = [&](int id, const bench::Variant* variant) {
+        const auto [it, fresh] = index.try_emplace({id, variant}, results.size());
         if (fresh) {
             results.emplace_back();
-            results.back().buttonId = c.buttonId;
+            results.back().buttonId = id;
+            results.back().variant = variant;
         }
-        results[it->second].clicks.push_back(&c);
+        return it->second;
+    };
+    for (int id : run.buttons) {
+        for (const bench::Variant* variant : run.variants) add(id, variant);
     }
+    for (const Click& c : run.clicks) results[add(c.buttonId, c.variant)].clicks.push_back(&c);
     // A button the run never clicked has nothing to report.
     std::erase_if(results, [](const ButtonResult& r) { return r.clicks.empty(); });
     for (ButtonResult& r : results) {
@@ -57,13 +57,21 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
         r.roundMedians = RoundMedians(r.clicks);
         r.roundSpread = Spread(r.roundMedians);
         r.meanPageFaults = faults / static_cast<double>(r.clicks.size());
+        const bench::ButtonSpec* button = bench::FindButton(r.buttonId);
+        if (button == nullptr) continue;
+        if (r.elapsed.samples > 0) r.medianRate = RateOf(run, *button, r.elementCount, r.elapsed.median);
+        const bench::StoreSize size = bench::LimitSizeFor(*button, r.elementCount);
+        if (const auto limit = run.storeLimits.find(size); limit != run.storeLimits.end() && limit->second > 0) {
+            r.timeAtLimit = std::chrono::duration<double>(static_cast<double>(size.bytes) / limit->second);
+        }
     }
     return results;
 }
 
-std::string BenchmarkName(int buttonId) {
+std::string BenchmarkName(int buttonId, const bench::Variant& variant) {
     const bench::ButtonSpec* b = bench::FindButton(buttonId);
-    return b ? std::string(b->name) : std::to_string(buttonId);
+    const std::string name = b ? std::string(b->name) : std::to_string(buttonId);
+    return variant.isDefault ? name : name + "/" + std::string(variant.name);
 }
 
 std::wstring TitleOf(int buttonId) {

@@ -1,11 +1,13 @@
-// A batch run grouped by button, with each button's statistics: what every
-// report and the chart show. Grouping and statistics only; no formatting.
+// A batch run grouped by button and build variant, with the statistics of
+// each: what every report and the chart show. Grouping and statistics only;
+// no formatting.
 #pragma once
 
 #include "Runner.h"
 #include "Statistics.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,10 @@ namespace batch {
 /// follows one of its button's own.
 bool CountsInStatistics(const Click& click);
 
-/// The clicks of one button.
+/// The clicks of one button in one build variant of its kernel.
 struct ButtonResult {
     int buttonId = 0;
+    const bench::Variant* variant = &bench::DefaultVariant();
     int elementCount = 0;              ///< of the successful clicks (0 when none succeeded)
     /// In the order they ran: the first is the button's first click, which
     /// finds fresh memory and is shown on its own.
@@ -37,15 +40,24 @@ struct ButtonResult {
     double meanPageFaults = 0;         ///< minor page faults per click, over all its clicks
     int failures = 0;
     std::wstring lastSink = L"-";      ///< the sink of the last successful click, or "-"
+    /// The rate of a click of the median time (elapsed.median); none without one.
+    StoreRate medianRate;
+    /// How long a fill of the same bytes takes at the machine's store limit;
+    /// none when the button stores nothing or no limit was measured for it.
+    std::optional<std::chrono::duration<double>> timeAtLimit;
 
     const Click& First() const { return *clicks.front(); }
 };
 
-/// Groups clicks by button, in the order the run's options gave the buttons.
+/// Groups clicks by button and variant, in the order the run's options gave
+/// the buttons, each button's variants side by side in the order they were given.
 std::vector<ButtonResult> GroupByButton(const BatchRun& run);
 
-/// Name of a button's entries in the reports (its stable report name).
-std::string BenchmarkName(int buttonId);
+/// Name of the entries of a button in a variant in the reports: the default
+/// variant's keep the button's stable report name, so that reports of earlier
+/// versions still compare with them; another variant's carry "/" and its
+/// name ("…/O0").
+std::string BenchmarkName(int buttonId, const bench::Variant& variant);
 
 /// The button's caption, with the label above it where it has one.
 std::wstring TitleOf(int buttonId);

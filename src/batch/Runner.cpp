@@ -2,6 +2,7 @@
 
 #include "Text.h"
 #include "bench/Buttons.h"
+#include "bench/Protocol.h"
 #include "dialog/CountCheck.h"
 #include "framework/Crt.h"
 
@@ -52,6 +53,16 @@ std::string ReadingNote(const std::wstring& text, int count) {
 
 }  // namespace
 
+StoreRate RateOf(const BatchRun& run, const bench::ButtonSpec& button, int elementCount, std::chrono::duration<double> elapsed) {
+    const bench::StoreSize size = bench::LimitSizeFor(button, elementCount);
+    StoreRate rate{bench::BytesPerSecond(size.bytes, elapsed), std::nullopt};
+    const auto limit = run.storeLimits.find(size);
+    if (rate.bytesPerSecond && limit != run.storeLimits.end()) {
+        rate.fractionOfLimit = bench::FractionOfLimit(*rate.bytesPerSecond, limit->second);
+    }
+    return rate;
+}
+
 PastedCount PasteCount(const std::wstring& text) {
     PastedCount pasted{text, {}, 0, {}};
     // A paste passes the field's digits-only filter; then the count check applies.
@@ -75,10 +86,21 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
     const int count = pasted.count;
 
     run.buttons = options.buttons;
+    run.variants = options.variants;
     run.order = options.order;
     run.seed = options.seed ? *options.seed : static_cast<std::uint32_t>(std::random_device{}());
     run.rounds = options.order == Order::Rounds ? RoundCount(options.repetitions) : 1;
-    const std::vector<PlannedClick> plan = PlanClicks(options.buttons, options.repetitions, options.order, run.seed);
+
+    // The limits first, while nothing else runs: one per size these buttons store.
+    for (const int id : options.buttons) {
+        const bench::ButtonSpec* button = bench::FindButton(id);
+        if (button == nullptr) continue;
+        const bench::StoreSize size = bench::LimitSizeFor(*button, button->readsCount ? count : bench::kFixedArrayLength);
+        if (size.bytes > 0) run.storeLimits.try_emplace(size, bench::StoreLimit(size));
+    }
+
+    const std::vector<PlannedClick> plan =
+        PlanClicks(options.buttons, options.variants, options.repetitions, options.order, run.seed);
     run.clicks.reserve(plan.size());
     int probedRound = -1;
     for (const PlannedClick& planned : plan) {
@@ -91,13 +113,24 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
         if (progress) progress(run.clicks.size(), plan.size(), planned);
         Click click;
         click.buttonId = button->buttonId;
+        click.variant = planned.variant;
         click.repetition = planned.repetition;
         click.round = planned.round;
         click.position = static_cast<int>(run.clicks.size());
-        click.followsOwnClick = !run.clicks.empty() && run.clicks.back().buttonId == button->buttonId;
-        const long faultsBefore = MinorFaults();
-        click.measurement = button->kernel(button->readsCount ? count : 0);
-        click.pageFaults = MinorFaults() - faultsBefore;
+        click.followsOwnClick = !run.clicks.empty() && run.clicks.back().buttonId == button->buttonId &&
+                                run.clicks.back().variant == planned.variant;
+        if (bench::IsAvailable(*planned.variant)) {
+            const bench::KernelFunction kernel = bench::KernelOf(*planned.variant, button->buttonId);
+            const long faultsBefore = MinorFaults();
+            click.measurement = kernel(button->readsCount ? count : 0);
+            click.pageFaults = MinorFaults() - faultsBefore;
+        } else {
+            // Its instructions would stop the program on this CPU.
+            click.measurement.error = bench::KernelError{bench::ErrorKind::Failed, UnavailableVariant(*planned.variant), 0};
+        }
+        if (const bench::Measurement& m = click.measurement; m.Succeeded()) {
+            click.rate = RateOf(run, *button, m.elementCount, m.elapsed);
+        }
         run.clicks.push_back(std::move(click));
     }
     return run;

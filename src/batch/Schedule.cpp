@@ -23,29 +23,34 @@ int RoundCount(int repetitions) {
     return (repetitions + kClicksPerRound - 1) / kClicksPerRound;
 }
 
-std::vector<PlannedClick> PlanClicks(const std::vector<int>& buttons, int repetitions, Order order, std::uint32_t seed) {
+std::vector<PlannedClick> PlanClicks(const std::vector<int>& buttons, const std::vector<const bench::Variant*>& variants,
+                                     int repetitions, Order order, std::uint32_t seed) {
+    std::vector<PlannedClick> pairs;
+    for (int id : buttons) {
+        for (const bench::Variant* variant : variants) pairs.push_back({id, variant, 0, 0});
+    }
     std::vector<PlannedClick> plan;
-    plan.reserve(buttons.size() * static_cast<std::size_t>(std::max(0, repetitions)));
+    plan.reserve(pairs.size() * static_cast<std::size_t>(std::max(0, repetitions)));
     if (order == Order::Blocks) {
-        for (int id : buttons) {
-            for (int r = 0; r < repetitions; ++r) plan.push_back({id, r, 0});
+        for (const PlannedClick& pair : pairs) {
+            for (int r = 0; r < repetitions; ++r) plan.push_back({pair.buttonId, pair.variant, r, 0});
         }
         return plan;
     }
     std::mt19937 engine(seed);
     const int rounds = RoundCount(repetitions);
-    std::vector<int> shuffled = buttons;
-    std::vector<int> done(buttons.size(), 0);
+    // Indices into pairs: the draw moves these, and each pair counts its own clicks.
+    std::vector<std::size_t> shuffled(pairs.size());
+    for (std::size_t i = 0; i < shuffled.size(); ++i) shuffled[i] = i;
     for (int round = 0; round < rounds; ++round) {
         // The first (repetitions % rounds) rounds take one click more.
         const int clicks = repetitions / rounds + (round < repetitions % rounds ? 1 : 0);
         for (std::size_t i = shuffled.size(); i > 1; --i) {
             std::swap(shuffled[i - 1], shuffled[Below(engine, static_cast<std::uint32_t>(i))]);
         }
-        for (int id : shuffled) {
-            std::size_t index = 0;
-            while (buttons[index] != id) ++index;
-            for (int c = 0; c < clicks; ++c) plan.push_back({id, done[index]++, round});
+        for (std::size_t index : shuffled) {
+            PlannedClick& pair = pairs[index];
+            for (int c = 0; c < clicks; ++c) plan.push_back({pair.buttonId, pair.variant, pair.repetition++, round});
         }
     }
     return plan;

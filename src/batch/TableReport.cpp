@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 
 namespace batch {
 namespace {
@@ -20,6 +21,14 @@ template <class Duration>
 std::string Milliseconds(Duration d) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%10.6f", std::chrono::duration<double, std::milli>(d).count());
+    return buffer;
+}
+
+// scale x v with the given decimals; "-" for none.
+std::string Fixed(const std::optional<double>& v, double scale, int decimals) {
+    if (!v) return "-";
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, *v * scale);
     return buffer;
 }
 
@@ -39,7 +48,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     for (const ButtonResult& r : results) titleWidth = std::max(titleWidth, DisplayWidth(TitleOf(r.buttonId)));
     const std::size_t repetitions = results.empty() ? 0 : results.front().clicks.size();
     out << "Lumorak batch: count field \"" << Printable(Utf8(run.countText)) << "\", " << repetitions
-        << (repetitions == 1 ? " click" : " clicks") << " per button, " << Printable(system.cpuModel) << ", "
+        << (repetitions == 1 ? " click" : " clicks") << (run.variants.size() > 1 ? " per button and variant, " : " per button, ") << Printable(system.cpuModel) << ", "
         << system.cpuCount << " CPUs, " << system.buildType << " build\n";
     if (run.order == Order::Rounds) {
         out << "Order: " << run.rounds << (run.rounds == 1 ? " round" : " rounds") << " of up to " << kClicksPerRound
@@ -49,9 +58,9 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     }
     out << "1st: each button's first click (fresh memory). min, median, max and MdAPE: its clicks that follow one of\n"
            "its own, as when a button is clicked again and again (not the first of each round, after other buttons)\n\n";
-    out << "    id    " << Pad(L"caption", titleWidth)
-        << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem  rounds x  preempted  faults/click  "
-           "sink\n";
+    out << "    id    variant  " << Pad(L"caption", titleWidth)
+        << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem     GB/s  of limit  rounds x  "
+           "preempted  faults/click  sink\n";
     bool anyWide = false, anyUnstable = false, anyPreempted = false, anyFailed = false;
     for (const ButtonResult& r : results) {
         const Summary& s = r.elapsed;
@@ -61,7 +70,8 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
         anyPreempted = anyPreempted || r.preemptedClicks > 0;
         anyFailed = anyFailed || r.failures > 0;
         char line[512];
-        std::snprintf(line, sizeof line, "%c%c  %4d  ", wide ? '*' : ' ', unstable ? '~' : ' ', r.buttonId);
+        std::snprintf(line, sizeof line, "%c%c  %4d  %-7s  ", wide ? '*' : ' ', unstable ? '~' : ' ', r.buttonId,
+                      std::string(r.variant->name).c_str());
         out << line << Pad(TitleOf(r.buttonId), titleWidth);
         if (static_cast<std::size_t>(r.failures) == r.clicks.size()) {
             out << "  " << r.failures << " of " << r.clicks.size()
@@ -73,14 +83,15 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
                       first.Succeeded() ? Milliseconds(first.elapsed).c_str() : "    failed");
         out << line;
         if (s.samples == 0) {
-            out << "           -           -           -        -          -";
+            out << "           -           -           -        -          -        -         -";
         } else {
             const double nsPerElement = r.elementCount > 0
                                             ? std::chrono::duration<double, std::nano>(s.median).count() / r.elementCount
                                             : 0;
-            std::snprintf(line, sizeof line, "  %s  %s  %s  %7.1f  %9.3f", Milliseconds(s.min).c_str(),
+            std::snprintf(line, sizeof line, "  %s  %s  %s  %7.1f  %9.3f  %7s  %8s", Milliseconds(s.min).c_str(),
                           Milliseconds(s.median).c_str(), Milliseconds(s.max).c_str(),
-                          100 * s.medianAbsolutePercentError, nsPerElement);
+                          100 * s.medianAbsolutePercentError, nsPerElement,
+                          Fixed(r.medianRate.bytesPerSecond, 1e-9, 1).c_str(), Fixed(r.medianRate.fractionOfLimit, 1, 2).c_str());
             out << line;
         }
         if (r.roundSpread > 0) std::snprintf(line, sizeof line, "  %8.2f", r.roundSpread);
@@ -117,6 +128,16 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
             << " % of their wall time (its CPU time against its clock time): the machine took the CPU away.\n";
     }
     if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
+    if (!run.storeLimits.empty()) {
+        out << "GB/s: bytes of the array stored per second of the median click. of limit: that against this machine's\n"
+               "store limit for the same bytes, memset's median of "
+            << bench::kStoreLimitRuns << " runs, measured before the first click:\n";
+        for (const auto& [size, bytesPerSecond] : run.storeLimits) {
+            out << "  " << size.bytes << " bytes"
+                << (size.placement == bench::StorePlacement::SpreadOverGlobalArray ? " spread over 32 MB" : "") << ": "
+                << Fixed(bytesPerSecond, 1e-9, 1) << " GB/s\n";
+        }
+    }
 }
 
 }  // namespace batch

@@ -102,4 +102,10 @@ int DisplayWidth(const std::wstring& text) {
     return width;
 }
 
+std::string ExactDecimal(double v) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", v);
+    return buffer;
+}
+
 }  // namespace batch

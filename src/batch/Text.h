@@ -25,6 +25,10 @@ inline constexpr std::size_t kQuotedCharacters = 40;
 std::string Quoted(std::string_view text);
 std::string Quoted(const std::wstring& text);
 
+/// A double as decimal text that reads back as the same double ("%.17g"),
+/// as the JSON and CSV reports write their figures.
+std::string ExactDecimal(double v);
+
 /// Terminal columns a text takes: East Asian wide and full-width characters take two.
 int DisplayWidth(const std::wstring& text);
 

@@ -8,6 +8,8 @@
 #include "Kernels.h"
 
 #include <array>
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace bench {
@@ -34,6 +36,11 @@ struct ButtonSpec {
     /// Created hidden and disabled (1053, 1055): no user can press it.
     bool hidden;
     Family family;
+    /// Bytes one element of the filled array takes: what the kernel stores per
+    /// element, as the store limit counts it. For the string arrays, the string
+    /// objects themselves (one pointer for CString), not the characters in
+    /// their buffers; 0 for 1055, which moves a pointer and stores nothing.
+    std::size_t bytesPerElement;
     /// The name reports give the button: its id, its caption and, where two
     /// buttons share a caption, the label above it. Reports compare across
     /// versions by this name, so it never changes with the layout.
@@ -41,41 +48,41 @@ struct ButtonSpec {
 };
 
 /// All benchmark buttons, in the window's creation order (the batch mode's default order).
-inline constexpr std::array<ButtonSpec, 22> kButtons{{
-    {1000, 1001, &FillNewIntArray, true, false, Family::DynamicArrays, "1000 int[] new　動的配列"},
-    {1002, 1003, &FillVectorPushBack, true, false, Family::Vectors, "1002 vector<int>配列 push_back"},
-    {1004, 1005, &FillVectorAt, true, false, Family::Vectors, "1004 vector<int>配列 at()"},
-    {1006, 1007, &FillVectorPushBackGrowing, true, false, Family::Vectors,
+inline constexpr std::array<ButtonSpec, kKernelCount> kButtons{{
+    {1000, 1001, &FillNewIntArray, true, false, Family::DynamicArrays, sizeof(int), "1000 int[] new　動的配列"},
+    {1002, 1003, &FillVectorPushBack, true, false, Family::Vectors, sizeof(int), "1002 vector<int>配列 push_back"},
+    {1004, 1005, &FillVectorAt, true, false, Family::Vectors, sizeof(int), "1004 vector<int>配列 at()"},
+    {1006, 1007, &FillVectorPushBackGrowing, true, false, Family::Vectors, sizeof(int),
      "1006 vector<int>配列 push_back (メモリー確保無し)"},
-    {1008, 1009, &FillVectorIndex, true, false, Family::Vectors, "1008 vector<int>配列 []"},
-    {1010, 1011, &FillCStringArrayByPointer, true, false, Family::StringArrays,
+    {1008, 1009, &FillVectorIndex, true, false, Family::Vectors, sizeof(int), "1008 vector<int>配列 []"},
+    {1010, 1011, &FillCStringArrayByPointer, true, false, Family::StringArrays, sizeof(CString),
      "1010 CString[] new 動的配列 ポインタ"},
-    {1012, 1013, &FillLocalStdArray, false, false, Family::FixedArrays, "1012 array配列　静的配列"},
-    {1014, 1015, &FillLocalStdArrayInit, false, false, Family::FixedArrays,
+    {1012, 1013, &FillLocalStdArray, false, false, Family::FixedArrays, sizeof(int), "1012 array配列　静的配列"},
+    {1014, 1015, &FillLocalStdArrayInit, false, false, Family::FixedArrays, sizeof(int),
      "1014 array配列　静的配列 (初期化した場合)"},
-    {1018, 1019, &FillMallocIntArray, true, false, Family::DynamicArrays,
+    {1018, 1019, &FillMallocIntArray, true, false, Family::DynamicArrays, sizeof(int),
      "1018 int[] malloc　動的配列 (mallocで配列確保した場合)"},
-    {1016, 1017, &FillCStringArray, true, false, Family::StringArrays, "1016 CString[] new　動的配列"},
-    {1020, 1021, &FillNewIntArrayByPointer, true, false, Family::DynamicArrays,
+    {1016, 1017, &FillCStringArray, true, false, Family::StringArrays, sizeof(CString), "1016 CString[] new　動的配列"},
+    {1020, 1021, &FillNewIntArrayByPointer, true, false, Family::DynamicArrays, sizeof(int),
      "1020 int[] new 動的配列 ポインタ"},
-    {1022, 1023, &FillLocalIntArray, false, false, Family::FixedArrays, "1022 int[100000]　静的配列"},
-    {1024, 1025, &FillLocalCStringArray, false, false, Family::StringArrays,
+    {1022, 1023, &FillLocalIntArray, false, false, Family::FixedArrays, sizeof(int), "1022 int[100000]　静的配列"},
+    {1024, 1025, &FillLocalCStringArray, false, false, Family::StringArrays, sizeof(CString),
      "1024 CString[100000]　静的配列"},
-    {1035, 1036, &FillStdStringArray, true, false, Family::StringArrays, "1035 string[] new 動的配列"},
-    {1032, 1034, &FillCharStringArray, true, false, Family::DynamicArrays, "1032 char[] new 動的配列"},
-    {1030, 1031, &FillCharStringArrayByPointer, true, false, Family::DynamicArrays,
+    {1035, 1036, &FillStdStringArray, true, false, Family::StringArrays, sizeof(std::string), "1035 string[] new 動的配列"},
+    {1032, 1034, &FillCharStringArray, true, false, Family::DynamicArrays, sizeof(CString), "1032 char[] new 動的配列"},
+    {1030, 1031, &FillCharStringArrayByPointer, true, false, Family::DynamicArrays, sizeof(CString),
      "1030 char[] new 動的配列 ポインタ"},
-    {1037, 1038, &FillGlobalArray<g_stdArray>, true, false, Family::GlobalArrays,
+    {1037, 1038, &FillGlobalArray<g_stdArray>, true, false, Family::GlobalArrays, sizeof(unsigned long long),
      "1037 array配列　静的配列"},
-    {1039, 1040, &FillGlobalArray<g_stdArrayInit>, true, false, Family::GlobalArrays,
+    {1039, 1040, &FillGlobalArray<g_stdArrayInit>, true, false, Family::GlobalArrays, sizeof(unsigned long long),
      "1039 array配列　静的配列 (初期化した場合)"},
-    {1041, 1042, &FillGlobalArray<g_staticArray>, true, false, Family::GlobalArrays,
+    {1041, 1042, &FillGlobalArray<g_staticArray>, true, false, Family::GlobalArrays, sizeof(unsigned long long),
      "1041 静的配列"},
-    {1043, 1044, &FillGlobalArray<g_staticArrayInit>, true, false, Family::GlobalArrays,
+    {1043, 1044, &FillGlobalArray<g_staticArrayInit>, true, false, Family::GlobalArrays, sizeof(unsigned long long),
      "1043 静的配列 (初期化した場合)"},
-    {1053, 1054, &FillGlobalArrayByPointer, true, true, Family::GlobalArrays,
+    {1053, 1054, &FillGlobalArrayByPointer, true, true, Family::GlobalArrays, sizeof(unsigned long long),
      "1053 ポインタ　静的配列　動かない"},
-    {1055, 1056, &MoveGlobalPointer, true, true, Family::GlobalArrays,
+    {1055, 1056, &MoveGlobalPointer, true, true, Family::GlobalArrays, 0,
      "1055 ポインタ　静的配列　動かない (初期化した場合)"},
 }};
 

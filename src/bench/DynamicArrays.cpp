@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-namespace bench {
+namespace VELQUOR_KERNEL_NAMESPACE {
 
 Measurement FillNewIntArray(int count) try {
     if (auto refused = RefuseCount(count)) return *refused;
@@ -140,4 +140,4 @@ Measurement FillCharStringArray(int count) try {
     return FailedRun(count);
 }
 
-}  // namespace bench
+}  // namespace VELQUOR_KERNEL_NAMESPACE

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstring>
 
-namespace bench {
+namespace VELQUOR_KERNEL_NAMESPACE {
 namespace {
 
 // Two buttons run the very same fill under two labels: one body,
@@ -67,4 +67,4 @@ Measurement FillLocalIntArray(int /*count: not read, always 100000*/) try {
     return FailedRun(kFixedArrayLength);
 }
 
-}  // namespace bench
+}  // namespace VELQUOR_KERNEL_NAMESPACE

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstring>
 
-namespace bench {
+namespace VELQUOR_KERNEL_NAMESPACE {
 namespace {
 
 /// Sets the elements a run wrote back to 0 when the run ends, however it
@@ -126,4 +126,4 @@ Measurement MoveGlobalPointer(int count) try {
     return FailedRun(count);
 }
 
-}  // namespace bench
+}  // namespace VELQUOR_KERNEL_NAMESPACE

@@ -4,11 +4,29 @@
 //
 // A kernel never throws: a refused count or a failed allocation comes back
 // as Measurement::error.
+//
+// The kernel files are compiled once per build variant (Variants.h). The
+// default build declares and defines the kernels in bench itself; a variant
+// build is compiled with VELQUOR_KERNEL_VARIANT set to its name and puts them
+// in bench::<name>, so that every variant's kernels live in one program.
 #pragma once
 
 #include "Measurement.h"
 
+#include <cstddef>
+
+#ifdef VELQUOR_KERNEL_VARIANT
+#define VELQUOR_KERNEL_NAMESPACE bench::VELQUOR_KERNEL_VARIANT
+#else
+#define VELQUOR_KERNEL_NAMESPACE bench
+#endif
+
 namespace bench {
+/// Kernels of one build, one per benchmark button.
+inline constexpr std::size_t kKernelCount = 22;
+}  // namespace bench
+
+namespace VELQUOR_KERNEL_NAMESPACE {
 
 // Heap arrays whose length is the count (DynamicArrays.cpp).
 /// int[] from array new, filled by index; the sink takes the last element.
@@ -60,7 +78,12 @@ Measurement FillGlobalArrayByPointer(int count);
 /// moves g_pStaticArrayInit 2 x count elements; the sink is g_sinkStrings.
 Measurement MoveGlobalPointer(int count);
 
-// The machine-speed probe (Probe.cpp): not a button.
+}  // namespace VELQUOR_KERNEL_NAMESPACE
+
+// The machine-speed probe (Probe.cpp): not a button, compiled once, in the
+// default build only.
+namespace bench {
+
 /// Elements the probe stores: 64 KiB of int, more than the first-level cache holds.
 inline constexpr int kProbeLength = 16384;
 /// Stores i into element i of a local std::array<int, kProbeLength> zeroed

@@ -70,7 +70,9 @@ void SetInspector(Inspector inspector);
 /// Makes the memory at p reachable by code the compiler cannot see, so the
 /// stores a kernel makes into it must really happen, and between the two
 /// clock readings. Costs no instruction. Call it before t0, never in a loop.
-inline void Escape(const void* p) {
+/// The pointer is not const: the unseen code may write there too, and an
+/// array used as it comes (int[100000]) is not read as uninitialised.
+inline void Escape(void* p) {
     asm volatile("" : : "r"(p) : "memory");
 }
 

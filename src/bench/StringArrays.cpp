@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace bench {
+namespace VELQUOR_KERNEL_NAMESPACE {
 Measurement FillCStringArrayByPointer(int count) try {
     if (auto refused = RefuseCount(count)) return *refused;
     std::unique_ptr<CString[]> array(new CString[static_cast<std::size_t>(count)]);
@@ -112,4 +112,4 @@ Measurement FillStdStringArray(int count) try {
     return FailedRun(count);
 }
 
-}  // namespace bench
+}  // namespace VELQUOR_KERNEL_NAMESPACE

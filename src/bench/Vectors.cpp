@@ -7,7 +7,7 @@
 #include <chrono>
 #include <vector>
 
-namespace bench {
+namespace VELQUOR_KERNEL_NAMESPACE {
 namespace {
 
 /// count zeros in storage of exactly count elements, so that neither at()
@@ -109,4 +109,4 @@ Measurement FillVectorIndex(int count) try {
     return FailedRun(count);
 }
 
-}  // namespace bench
+}  // namespace VELQUOR_KERNEL_NAMESPACE

@@ -7,6 +7,9 @@
 
 namespace afx::detail {
 
+const NilString<char> kNilStringA{{0, 0, -1}, '\0'};
+const NilString<wchar_t> kNilStringW{{0, 0, -1}, L'\0'};
+
 void ThrowMemoryException() { throw CMemoryException(); }
 
 namespace {

@@ -54,8 +54,12 @@ struct NilString {
     StringHeader header;
     CharT zero;
 };
-template <class CharT>
-inline constexpr NilString<CharT> kNilString{{0, 0, -1}, CharT()};
+// One of each, defined once (AfxString.cpp) rather than inline: code compiled
+// several times into the program (the kernels' build variants) keeps private
+// copies of inline entities, and strings that one copy makes empty are
+// released and copied by another; all of them must agree on the address.
+extern const NilString<char> kNilStringA;
+extern const NilString<wchar_t> kNilStringW;
 
 static_assert(offsetof(NilString<char>, zero) == sizeof(StringHeader));
 static_assert(offsetof(NilString<wchar_t>, zero) == sizeof(StringHeader));
@@ -229,7 +233,11 @@ private:
 
     static CharT* Nil() noexcept {
         // Never written through: the nil buffer is never writable (refs != 1).
-        return const_cast<CharT*>(&afx::detail::kNilString<CharT>.zero);
+        if constexpr (std::is_same_v<CharT, char>) {
+            return const_cast<CharT*>(&afx::detail::kNilStringA.zero);
+        } else {
+            return const_cast<CharT*>(&afx::detail::kNilStringW.zero);
+        }
     }
     static Header_t* HeaderOf(CharT* p) noexcept {
         return std::launder(reinterpret_cast<Header_t*>(reinterpret_cast<unsigned char*>(p) - sizeof(Header_t)));

@@ -18,6 +18,10 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
         if (b.value <= 0 || b.low <= 0) continue;
         lowest = lowest == 0 ? b.low : std::min(lowest, b.low);
         highest = std::max({highest, b.high, b.value});
+        if (b.mark && *b.mark > 0) {
+            lowest = std::min(lowest, *b.mark);
+            highest = std::max(highest, *b.mark);
+        }
     }
     // Nothing to draw: the plot carries the note instead.
     const bool empty = lowest <= 0 || highest <= 0;
@@ -89,6 +93,11 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
             p.drawLine(xl, mid, xh, mid);
             p.drawLine(xl, mid - 4, xl, mid + 4);
             p.drawLine(xh, mid - 4, xh, mid + 4);
+            if (b.mark && *b.mark > 0) {
+                const int xm = xOf(*b.mark);
+                p.setPen(QPen(QColor(200, 30, 30), 2));
+                p.drawLine(xm, y + 1, xm, y + rowHeight - 1);
+            }
         } else {
             p.setPen(QColor(160, 0, 0));
             p.drawText(QRect(left + 4, y, plotWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("—"));

@@ -1,5 +1,6 @@
 // A horizontal bar chart drawn as a PNG image: one bar per row at a value,
-// with a whisker from a low to a high value, on a logarithmic axis.
+// with a whisker from a low to a high value and an optional reference mark,
+// on a logarithmic axis.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,8 @@ struct ChartBar {
     double value;        ///< bar length, > 0
     double low;          ///< whisker start, > 0
     double high;         ///< whisker end
+    /// A reference value for this row, drawn as a red line across it; none for no mark.
+    std::optional<double> mark = std::nullopt;
 };
 
 struct BarChart {

@@ -1,0 +1,70 @@
+// How fast this machine can store, and how close a kernel came to it: the
+// memset bandwidth of the sizes the kernels write, and per run the bytes
+// written per second and their fraction of that limit.
+//
+// A kernel's bytes are its array's elements: element size x count
+// (ButtonSpec::bytesPerElement). A fraction near 1 means the fill ran at the
+// speed of plain stores; far below 1, the loop does other work per element.
+#pragma once
+
+#include "Buttons.h"
+
+#include <chrono>
+#include <compare>
+#include <cstddef>
+#include <optional>
+
+namespace bench {
+
+/// Where the limit's memset writes, imitating where a kernel's stores land.
+enum class StorePlacement {
+    /// The same block on every run, as a local or heap array is allocated
+    /// in the same place click after click, so its lines are still cached.
+    Reused,
+    /// A window of the size moved along a buffer as large as one global
+    /// array (32 MB), one window further on every run: each run writes lines
+    /// that no recent run wrote, as a global array's lines are once other
+    /// buttons have run since its last click.
+    SpreadOverGlobalArray,
+};
+
+/// The size a limit is measured for.
+struct StoreSize {
+    std::size_t bytes = 0;
+    StorePlacement placement = StorePlacement::Reused;
+
+    auto operator<=>(const StoreSize&) const = default;
+};
+
+/// Bytes of the buffer SpreadOverGlobalArray moves its window along: one global array.
+inline constexpr std::size_t kSpreadBufferBytes = sizeof(unsigned long long) * 4000000;
+
+/// memset runs whose median makes one limit.
+inline constexpr int kStoreLimitRuns = 21;
+/// Untimed memsets before them, for each size.
+inline constexpr std::chrono::milliseconds kStoreLimitWarmUp{20};
+
+/// Bytes the button's kernel stores when it fills elementCount elements.
+std::size_t BytesStored(const ButtonSpec& button, int elementCount);
+
+/// The size whose limit a run of the button is compared with: its bytes,
+/// placed as its array is.
+StoreSize LimitSizeFor(const ButtonSpec& button, int elementCount);
+
+/// bytes / elapsed, in bytes per second; none when elapsed is not positive
+/// (a run too short for the clock) or nothing was stored.
+std::optional<double> BytesPerSecond(std::size_t bytes, std::chrono::duration<double> elapsed);
+
+/// bytesPerSecond / limitBytesPerSecond; none without a positive limit.
+std::optional<double> FractionOfLimit(double bytesPerSecond, double limitBytesPerSecond);
+
+/// The median, over kStoreLimitRuns memsets of size.bytes placed as size
+/// says (after kStoreLimitWarmUp of untimed ones), of bytes per second.
+/// Measured now; 0 for a size of no bytes.
+double MeasureStoreBandwidth(StoreSize size);
+
+/// This machine's store limit for the size, in bytes per second: measured
+/// on the first request for that size, then remembered for the process.
+double StoreLimit(StoreSize size);
+
+}  // namespace bench
