@@ -3,7 +3,8 @@
 # inline variables, vtables and type information that every compilation
 # emits as weak symbols of the same name, and of which the linker would keep
 # a single copy for the whole program. Each such symbol NAME becomes
-# NAME.SUFFIX (a demangler shows it as "[clone .SUFFIX]") in all of the
+# NAME.suffix, the suffix in lower case (a demangler shows it as
+# "[clone .suffix]" only when it starts with a lower-case letter), in all of the
 # variant's objects, so the variant's kernels call their own copies and
 # nothing else in the program can reach them.
 #
@@ -40,9 +41,10 @@ foreach(object IN LISTS INPUTS)
   endforeach()
 endforeach()
 list(REMOVE_DUPLICATES names)
+string(TOLOWER "${SUFFIX}" clone)
 set(renames "")
 foreach(name IN LISTS names)
-  string(APPEND renames "${name} ${name}.${SUFFIX}\n")
+  string(APPEND renames "${name} ${name}.${clone}\n")
 endforeach()
 file(MAKE_DIRECTORY "${OUTPUT_DIR}")
 file(WRITE "${OUTPUT_DIR}/renames.txt" "${renames}")
