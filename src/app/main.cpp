@@ -1,5 +1,6 @@
 // Program entry: the command line, then the framework's start-up.
 #include "batch/Batch.h"
+#include "batch/Options.h"
 #include "framework/Startup.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
@@ -9,8 +10,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -25,26 +26,6 @@ void PrintVersion() {
     for (const afx::VersionString& s : v.strings) {
         std::printf("  %-16s %s\n", Narrow(s.key).c_str(), Narrow(s.value).c_str());
     }
-}
-
-void PrintHelp() {
-    std::printf(
-        "velquor                      starts the window\n"
-        "velquor --batch [OPTIONS]    runs buttons without a window and reports\n"
-        "  --buttons LIST     button ids separated by commas, or \"all\"; default: the 20 visible buttons\n"
-        "                     (1053 and 1055 run only when named)\n"
-        "  --count TEXT       text pasted into the count field before the runs; default: the field's own \"100000\"\n"
-        "  --repetitions N    clicks per button, 1 to 10000; default 11\n"
-        "  --format F         table (default), csv or json\n"
-        "  --output FILE      write the report to FILE instead of standard output\n"
-        "  --plot FILE        also draw a bar chart of the results as a PNG image\n"
-        "                     (a file is replaced whole, a character device or FIFO written through;\n"
-        "                     checked before the run)\n"
-        "velquor --list       one line per button, all 22 (hidden ones marked): id, caption, whether it reads the count field\n"
-        "velquor --help, velquor --version\n"
-        "\n"
-        "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments\n"
-        "or an output that cannot be written (the cause is printed).\n");
 }
 
 bool HaveDisplay() {
@@ -111,26 +92,20 @@ bool EnsureAddressSpace(std::size_t headroom) {
 int main(int argc, char** argv) {
     afx::BeginStartup();
     afx::SetResources(res::ProgramResources());
-    if (argc > 1 && std::strcmp(argv[1], "--batch") == 0) {
-        if (!EnsureStack() || !EnsureAddressSpace(kBatchHeadroom)) return 1;
-        return batch::BatchMain(argc, argv, std::vector<std::string>(argv + 2, argv + argc));
-    }
-    if (argc > 1) {
-        if (argc > 2) {
-            std::fprintf(stderr, "velquor: unexpected argument '%s' (try --help)\n", argv[2]);
-            return 2;
-        }
-        if (std::strcmp(argv[1], "--version") == 0) {
-            PrintVersion();
-            return 0;
-        }
-        if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-            PrintHelp();
-            return 0;
-        }
-        if (std::strcmp(argv[1], "--list") == 0) return batch::ListMain();
-        std::fprintf(stderr, "velquor: unknown option '%s' (try --help)\n", argv[1]);
+    const auto parsed = batch::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto* error = std::get_if<std::string>(&parsed)) {
+        std::fprintf(stderr, "velquor: %s\n", error->c_str());
         return 2;
+    }
+    const batch::CommandLine& command = std::get<batch::CommandLine>(parsed);
+    switch (command.mode) {
+    case batch::Mode::Batch:
+        if (!EnsureStack() || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        return batch::BatchMain(argc, argv, command.options);
+    case batch::Mode::List: return batch::ListMain();
+    case batch::Mode::Help: std::fputs(batch::HelpText().c_str(), stdout); return 0;
+    case batch::Mode::Version: PrintVersion(); return 0;
+    case batch::Mode::Window: break;
     }
     if (!HaveDisplay()) {
         std::fprintf(stderr, "velquor: no display: set DISPLAY (X11) or WAYLAND_DISPLAY to start the window, or use --batch\n");

@@ -1,16 +1,22 @@
 #include "Batch.h"
 
+#include "CsvReport.h"
+#include "JsonReport.h"
 #include "Options.h"
 #include "OutputFile.h"
-#include "Report.h"
+#include "Results.h"
 #include "Runner.h"
+#include "Stability.h"
 #include "SystemInfo.h"
+#include "TableReport.h"
 #include "bench/Buttons.h"
 #include "framework/Chart.h"
 #include "framework/QtApplication.h"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -19,19 +25,36 @@
 namespace batch {
 namespace {
 
+std::string MachineMovedNote(const MachineStability& machine) {
+    const auto fastest = *std::min_element(machine.roundMedians.begin(), machine.roundMedians.end());
+    const auto slowest = *std::max_element(machine.roundMedians.begin(), machine.roundMedians.end());
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "the machine's speed moved during the run: the probe loop took %.3f to %.3f us per round (%.2fx, "
+                  "above %.2fx); medians from separate runs may differ by as much",
+                  std::chrono::duration<double, std::micro>(fastest).count(),
+                  std::chrono::duration<double, std::micro>(slowest).count(), machine.spread, kMachineMovedSpread);
+    return line;
+}
+
 afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
     afx::BarChart chart;
     const std::vector<ButtonResult> results = GroupByButton(run);
     const std::size_t clicks = results.empty() ? 0 : results.front().clicks.size();
+    const auto milliseconds = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
     chart.title = L"Lumorak: 配列を1回埋める時間 (中央値、ひげは最小〜最大)";
-    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回、" +
+    chart.subtitle = L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回 (各ラウンドの最初のクリックを除く)、" +
                      std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                      std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     chart.axisLabel = L"ミリ秒 (対数目盛)";
     chart.emptyNote = L"成功したクリックがないため、描く値がありません";
     for (const ButtonResult& r : results) {
-        const Summary& s = r.elapsedMilliseconds;
-        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), s.median, s.min, s.max});
+        // A button clicked once has only its first click to show.
+        const Summary s = r.elapsed.samples > 0 || !r.First().measurement.Succeeded()
+                              ? r.elapsed
+                              : Summarize({Elapsed(r.First().measurement)});
+        chart.bars.push_back({std::wstring(CString(BenchmarkName(r.buttonId).c_str()).GetString()), milliseconds(s.median),
+                              milliseconds(s.min), milliseconds(s.max)});
     }
     return chart;
 }
@@ -46,16 +69,12 @@ int ListMain() {
     return 0;
 }
 
-int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
+int BatchMain(int& argc, char** argv, const Options& options) {
     ReserveStandardStreams();
     auto fail = [](const std::string& why) {
         std::fprintf(stderr, "velquor: %s\n", why.c_str());
         return 2;
     };
-    auto parsed = ParseOptions(args);
-    if (auto* error = std::get_if<std::string>(&parsed)) return fail(*error);
-    const Options options = std::get<Options>(parsed);
-
     // Where the report and the chart go is settled before the run: a path
     // that cannot be written costs no run.
     auto opened = options.output.empty() ? OutputFile::StandardOutput() : OutputFile::Open(options.output);
@@ -74,14 +93,20 @@ int BatchMain(int& argc, char** argv, const std::vector<std::string>& args) {
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
     const bool showProgress = isatty(STDERR_FILENO) != 0;
-    const BatchRun run = RunButtons(options, [&](std::size_t index, int id, int repetition) {
+    const BatchRun run = RunButtons(options, [&](std::size_t position, std::size_t clicks, const PlannedClick& click) {
         if (!showProgress) return;
-        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", index + 1, options.buttons.size(),
-                     BenchmarkName(id).c_str(), repetition + 1, options.repetitions);
+        std::fprintf(stderr, "\r\x1b[K[%zu/%zu] %s: click %d/%d", position + 1, clicks, BenchmarkName(click.buttonId).c_str(),
+                     click.repetition + 1, options.repetitions);
         std::fflush(stderr);
     });
     if (showProgress) std::fprintf(stderr, "\r\x1b[K");
-    for (const std::wstring& warning : run.warnings) std::fprintf(stderr, "velquor: %s\n", Utf8(warning).c_str());
+    for (const std::string& warning : run.warnings) std::fprintf(stderr, "velquor: %s\n", warning.c_str());
+    if (run.order == Order::Rounds) {
+        std::fprintf(stderr, "velquor: %d %s, buttons in a random order each round, seed %u (--seed %u repeats it)\n",
+                     run.rounds, run.rounds == 1 ? "round" : "rounds", run.seed, run.seed);
+        const MachineStability machine = ProbeStability(run.probes);
+        if (machine.moved) std::fprintf(stderr, "velquor: %s\n", MachineMovedNote(machine).c_str());
+    }
 
     std::ostringstream report;
     switch (options.format) {

@@ -2,13 +2,12 @@
 // statistics, and the list of buttons.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "Options.h"
 
 namespace batch {
 
 /// velquor --batch ARGS: 0 when every run succeeded, 1 when one failed, 2 for bad arguments.
-int BatchMain(int& argc, char** argv, const std::vector<std::string>& args);
+int BatchMain(int& argc, char** argv, const Options& options);
 
 /// velquor --list: one line per button.
 int ListMain();

@@ -1,8 +1,13 @@
 #include "Options.h"
 
+#include "Schedule.h"
+#include "Text.h"
 #include "bench/Buttons.h"
 #include "framework/AfxString.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -12,78 +17,183 @@ namespace {
 std::string ValidIds() {
     std::ostringstream out;
     for (const bench::ButtonSpec& b : bench::kButtons) out << (out.tellp() > 0 ? ", " : "") << b.buttonId;
-    return out.str();
+    return out.str() + ", or all";
 }
 
-std::optional<int> ParseInt(const std::string& text) {
-    int value = 0;
+template <class Number>
+std::optional<Number> ParseNumber(std::string_view text) {
+    Number value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
     return value;
 }
 
-std::variant<std::vector<int>, std::string> ParseButtons(const std::string& list) {
+// A refused value: CLI11 passes the message on as it stands.
+[[noreturn]] void Refuse(const std::string& message) {
+    throw CLI::ValidationError(message);
+}
+
+std::vector<int> ParseButtons(const std::string& list) {
     std::vector<int> ids;
     if (list == "all") {
         for (const bench::ButtonSpec& b : bench::kButtons) ids.push_back(b.buttonId);
         return ids;
     }
-    std::stringstream in(list);
-    std::string item;
-    while (std::getline(in, item, ',')) {
-        const std::optional<int> id = ParseInt(item);
-        if (!id || !bench::FindButton(*id)) {
-            return "unknown button id '" + item + "'; valid ids: " + ValidIds() + ", or all";
+    if (list.empty()) Refuse("--buttons needs at least one id; valid ids: " + ValidIds());
+    // Every comma separates two ids: "1000," and ",1000" are both an empty id.
+    for (std::size_t begin = 0; begin <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', begin), list.size());
+        const std::string_view item = std::string_view(list).substr(begin, comma - begin);
+        begin = comma + 1;
+        if (item.empty()) Refuse("--buttons " + Quoted(list) + " has an empty id; separate the ids by single commas");
+        const std::optional<int> id = ParseNumber<int>(item);
+        if (!id || !bench::FindButton(*id)) Refuse("unknown button id " + Quoted(item) + "; valid ids: " + ValidIds());
+        if (std::find(ids.begin(), ids.end(), *id) != ids.end()) {
+            Refuse("--buttons names " + std::to_string(*id) + " twice; name each button once");
         }
         ids.push_back(*id);
     }
-    if (ids.empty()) return "--buttons needs at least one id; valid ids: " + ValidIds() + ", or all";
     return ids;
+}
+
+int ParseRepetitions(const std::string& text) {
+    const std::optional<int> n = ParseNumber<int>(text);
+    if (!n || *n < 1 || *n > kMaxRepetitions) {
+        Refuse("--repetitions must be a whole number from 1 to " + std::to_string(kMaxRepetitions) + ", not " + Quoted(text));
+    }
+    return *n;
+}
+
+Format ParseFormat(const std::string& text) {
+    if (text == "table") return Format::Table;
+    if (text == "csv") return Format::Csv;
+    if (text == "json") return Format::Json;
+    Refuse("unknown format " + Quoted(text) + "; use table, csv or json");
+}
+
+Order ParseOrder(const std::string& text) {
+    if (text == "rounds") return Order::Rounds;
+    if (text == "blocks") return Order::Blocks;
+    Refuse("unknown order " + Quoted(text) + "; use rounds or blocks");
+}
+
+std::uint32_t ParseSeed(const std::string& text) {
+    const std::optional<std::uint32_t> seed = ParseNumber<std::uint32_t>(text);
+    if (!seed) Refuse("--seed must be a whole number from 0 to 4294967295, not " + Quoted(text));
+    return *seed;
+}
+
+// Where a report can go is settled by OutputFile before the run; here only
+// that there is a name.
+std::string ParseOutputFile(const std::string& option, const std::string& path) {
+    if (path.empty()) Refuse(option + " needs a file name");
+    return path;
+}
+
+// The help lists each option with the name of its value and its text; which
+// options go together the groups and the usage line say.
+class HelpFormatter : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App*, std::string) const override {
+        return "Usage: velquor [--batch [OPTIONS] | --list | --help | --version]\n"
+               "Without arguments velquor starts the window.\n";
+    }
+    std::string make_option_opts(const CLI::Option* option) const override {
+        return option->get_type_size() != 0 ? " " + option->get_type_name() : std::string();
+    }
+};
+
+// Declares the whole command line on app, storing into line.
+void Describe(CLI::App& app, CommandLine& line) {
+    app.formatter(std::make_shared<HelpFormatter>());
+    app.get_formatter()->column_width(21);
+    app.allow_extras();
+    app.footer("Reports and charts: a file is replaced whole, a character device or FIFO written through;\n"
+               "both are checked before the run.\n"
+               "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments\n"
+               "or an output that cannot be written (the cause is printed).");
+    const char* modes = "Modes (one at most)";
+    auto mode = [&](const char* name, Mode value, const char* text) {
+        return app.add_flag_callback(name, [&line, value] { line.mode = value; }, text)
+            ->group(modes)
+            ->disable_flag_override();
+    };
+    CLI::Option* batchFlag = mode("--batch", Mode::Batch, "run buttons without a window and report");
+    CLI::Option* listFlag = mode("--list", Mode::List,
+                                 "print one line per button, all 22 (hidden ones marked): id, caption,\n"
+                                 "whether it reads the count field");
+    app.set_help_flag("-h,--help", "print this text")->group(modes);
+    CLI::Option* versionFlag = mode("--version", Mode::Version, "print the version block");
+    batchFlag->excludes(listFlag)->excludes(versionFlag);
+    listFlag->excludes(versionFlag);
+
+    Options& o = line.options;
+    auto option = [&](const char* name, const char* valueName, const std::string& text, auto store) {
+        return app.add_option_function<std::string>(name, store, text)
+            ->type_name(valueName)
+            ->group("Options of --batch")
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+            ->needs(batchFlag);
+    };
+    option("--buttons", "LIST",
+           "button ids separated by commas, each at most once, or \"all\"; default: the 20 visible\n"
+           "buttons (1053 and 1055 run only when named)",
+           [&o](const std::string& v) { o.buttons = ParseButtons(v); });
+    option("--count", "TEXT",
+           "text pasted into the count field before the runs; default: the field's own \"100000\"",
+           [&o](const std::string& v) { o.countText = std::wstring(CString(v.c_str()).GetString()); });
+    option("--repetitions", "N", "clicks per button, 1 to " + std::to_string(kMaxRepetitions) + "; default 11",
+           [&o](const std::string& v) { o.repetitions = ParseRepetitions(v); });
+    option("--order", "ORDER",
+           "rounds (default): each button's clicks in rounds of up to " + std::to_string(kClicksPerRound) +
+               ", the buttons in a new\nrandom order every round; blocks: all clicks of one button, then the next",
+           [&o](const std::string& v) { o.order = ParseOrder(v); });
+    option("--seed", "N", "the seed of the rounds' random order, 0 to 4294967295; default: a new one, printed",
+           [&o](const std::string& v) { o.seed = ParseSeed(v); });
+    option("--format", "F", "table (default), csv or json", [&o](const std::string& v) { o.format = ParseFormat(v); });
+    option("--output", "FILE", "write the report to FILE instead of standard output",
+           [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
+    option("--plot", "FILE", "also draw a bar chart of the results as a PNG image",
+           [&o](const std::string& v) { o.plot = ParseOutputFile("--plot", v); });
 }
 
 }  // namespace
 
-std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args) {
-    Options options;
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
     for (const bench::ButtonSpec& b : bench::kButtons) {
-        if (!b.hidden) options.buttons.push_back(b.buttonId);
+        if (!b.hidden) line.options.buttons.push_back(b.buttonId);
     }
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= args.size()) return std::nullopt;
-            return args[++i];
-        };
-        const bool known = arg == "--buttons" || arg == "--count" || arg == "--repetitions" || arg == "--format" ||
-                           arg == "--output" || arg == "--plot";
-        if (!known) return "unknown option '" + arg + "' (try --help)";
-        const std::optional<std::string> v = value();
-        if (!v) return arg + " needs a value";
-        if (arg == "--buttons") {
-            auto parsed = ParseButtons(*v);
-            if (auto* error = std::get_if<std::string>(&parsed)) return *error;
-            options.buttons = std::get<std::vector<int>>(parsed);
-        } else if (arg == "--count") {
-            options.countText = std::wstring(CString(v->c_str()).GetString());
-        } else if (arg == "--repetitions") {
-            const std::optional<int> n = ParseInt(*v);
-            if (!n || *n < 1 || *n > kMaxRepetitions) {
-                return "--repetitions must be a whole number from 1 to " + std::to_string(kMaxRepetitions) + ", not '" +
-                       *v + "'";
-            }
-            options.repetitions = *n;
-        } else if (arg == "--format") {
-            if (*v == "table") options.format = Format::Table;
-            else if (*v == "csv") options.format = Format::Csv;
-            else if (*v == "json") options.format = Format::Json;
-            else return "unknown format '" + *v + "'; use table, csv or json";
-        } else if (arg == "--output" || arg == "--plot") {
-            if (v->empty()) return arg + " needs a file name";
-            (arg == "--output" ? options.output : options.plot) = *v;
-        }
+    CLI::App app("", "velquor");
+    Describe(app, line);
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        line.mode = Mode::Help;
+        return line;
+    } catch (const CLI::ArgumentMismatch& e) {
+        // "--count: 1 required TEXT missing"
+        const std::string what = e.what();
+        return Printable(what.substr(0, what.find(':'))) + " needs a value";
+    } catch (const CLI::ParseError& e) {
+        // CLI11's own messages name options, but may quote what was typed.
+        return Printable(e.what());
     }
-    return options;
+    if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
+        const std::string& first = extras.front();
+        return (first.size() > 1 && first[0] == '-' ? "unknown option " : "unexpected argument ") + Quoted(first) +
+               " (try --help)";
+    }
+    return line;
+}
+
+std::string HelpText() {
+    CommandLine unused;
+    CLI::App app("", "velquor");
+    Describe(app, unused);
+    return app.help();
 }
 
 }  // namespace batch

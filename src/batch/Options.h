@@ -1,6 +1,7 @@
-// The batch mode's command line.
+// The program's command line: which mode to run, and the batch mode's options.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -10,10 +11,22 @@ namespace batch {
 
 enum class Format { Table, Csv, Json };
 
+/// How the clicks of the buttons follow each other.
+enum class Order {
+    /// Each button's clicks split into rounds of a few; the buttons run in a
+    /// new random order every round, so that every button meets the
+    /// machine's slow and fast moments alike.
+    Rounds,
+    /// All clicks of one button, then all of the next, in the order given.
+    Blocks,
+};
+
 struct Options {
-    std::vector<int> buttons;               ///< in the order they run
+    std::vector<int> buttons;               ///< in the order they run; each id once
     std::optional<std::wstring> countText;  ///< pasted into the count field; none keeps "100000"
     int repetitions = 11;                   ///< clicks per button
+    Order order = Order::Rounds;
+    std::optional<std::uint32_t> seed;      ///< of the rounds' order; none: a new one each run
     Format format = Format::Table;
     std::string output;                     ///< report file; empty for standard output
     std::string plot;                       ///< PNG file; empty for none
@@ -21,7 +34,26 @@ struct Options {
 
 inline constexpr int kMaxRepetitions = 10000;
 
-/// Parses the arguments after "--batch". On error: the message to print.
-std::variant<Options, std::string> ParseOptions(const std::vector<std::string>& args);
+/// What the command line asks the program to do.
+enum class Mode {
+    Window,   ///< no arguments: the window
+    Batch,    ///< --batch: run buttons without a window
+    List,     ///< --list
+    Help,     ///< --help, also after --batch
+    Version,  ///< --version
+};
+
+struct CommandLine {
+    Mode mode = Mode::Window;
+    Options options;  ///< for Mode::Batch
+};
+
+/// Parses the program's arguments (without the program's name). On error:
+/// the message to print, one line, with any value the user gave quoted
+/// (control characters escaped, long values cut).
+std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::string>& args);
+
+/// What velquor --help prints.
+std::string HelpText();
 
 }  // namespace batch

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "Options.h"
+#include "Schedule.h"
 #include "bench/Measurement.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,15 +16,35 @@ namespace batch {
 /// One click of one button.
 struct Click {
     int buttonId = 0;
-    int repetition = 0;              ///< 0-based
+    int repetition = 0;              ///< 0-based, per button: 0 is the button's first click
+    int round = 0;                   ///< 0-based; 0 for every click in blocks order
+    int position = 0;                ///< 0-based place among all clicks of the run
+    /// The click just before it was one of the same button's: its memory is
+    /// as that click left it. The first click of a button, and in rounds the
+    /// first of each round, follow other work that has taken the caches.
+    bool followsOwnClick = false;
     bench::Measurement measurement;  ///< its error is set when the run was refused or failed
     long pageFaults = 0;             ///< minor page faults of the process during the click
 };
 
+/// One click of the machine-speed probe, timed before a round.
+struct ProbeClick {
+    int round = 0;
+    bench::Measurement measurement;
+};
+
+/// Probe clicks before each round; their median is the round's probe time.
+inline constexpr int kProbeClicksPerRound = 3;
+
 struct BatchRun {
-    std::wstring countText;              ///< the count field's text when the runs started
-    std::vector<std::wstring> warnings;  ///< what the count check told the user, one line each
-    std::vector<Click> clicks;           ///< in the order they ran
+    std::vector<int> buttons;           ///< as the options gave them; the reports keep this order
+    std::wstring countText;             ///< the count field's text when the runs started
+    std::vector<std::string> warnings;  ///< about the count, one line each (UTF-8)
+    Order order = Order::Rounds;
+    std::uint32_t seed = 0;             ///< of the rounds' order
+    int rounds = 1;
+    std::vector<Click> clicks;          ///< in the order they ran
+    std::vector<ProbeClick> probes;     ///< before each round; none in blocks order
 };
 
 /// The count field's text after the user pasted text over it: the field's
@@ -31,13 +53,21 @@ struct PastedCount {
     std::wstring fieldText;
     /// The warning the window shows, on one line; empty when none was shown.
     std::wstring warning;
+    /// What a click reads from the field.
+    int count = 0;
+    /// When that count is not the whole text's value (the conversion stopped
+    /// early, found no digits, or the number does not fit an int): the count
+    /// used and what was ignored, for the user, in UTF-8; else empty.
+    std::string readingNote;
 };
 PastedCount PasteCount(const std::wstring& text);
 
-/// Called before each click: button index, button id, repetition.
-using Progress = std::function<void(std::size_t index, int buttonId, int repetition)>;
+/// Called before each click with its place in the run, the number of
+/// clicks, and the click.
+using Progress = std::function<void(std::size_t position, std::size_t clicks, const PlannedClick& click)>;
 
-/// Runs every click of the options' buttons, one button's clicks after the other.
+/// Runs every click of the options' buttons in the options' order, with the
+/// probe before each round when the order is rounds.
 BatchRun RunButtons(const Options& options, const Progress& progress);
 
 }  // namespace batch

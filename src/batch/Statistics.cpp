@@ -2,27 +2,66 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace batch {
 
-Summary Summarize(std::vector<double> values) {
+using std::chrono::nanoseconds;
+
+double Summary::MeanNanoseconds() const {
+    return samples > 0 ? static_cast<double>(total.count()) / samples : 0;
+}
+
+double Summary::CoefficientOfVariation() const {
+    const double mean = MeanNanoseconds();
+    return mean != 0 ? stddevNanoseconds / mean : 0;
+}
+
+double Summary::MaxOverMin() const {
+    return min.count() > 0 ? static_cast<double>(max.count()) / static_cast<double>(min.count()) : 0;
+}
+
+HalfNanoseconds Median(std::vector<nanoseconds> durations) {
+    if (durations.empty()) return {};
+    const std::size_t n = durations.size();
+    std::sort(durations.begin(), durations.end());
+    if (n % 2 == 1) return durations[n / 2];
+    // Two halves add up to whole half nanoseconds: exact.
+    return HalfNanoseconds((durations[n / 2 - 1] + durations[n / 2]).count());
+}
+
+Summary Summarize(std::vector<nanoseconds> durations) {
     Summary s;
-    if (values.empty()) return s;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    s.samples = static_cast<int>(n);
-    s.min = values.front();
-    s.max = values.back();
-    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    s.mean = std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(n);
-    if (n > 1) {
+    if (durations.empty()) return s;
+    std::sort(durations.begin(), durations.end());
+    s.samples = static_cast<int>(durations.size());
+    s.min = durations.front();
+    s.max = durations.back();
+    s.median = Median(durations);
+    for (nanoseconds d : durations) s.total += d;
+    const double mean = s.MeanNanoseconds();
+    if (durations.size() > 1) {
         double squares = 0;
-        for (double v : values) squares += (v - s.mean) * (v - s.mean);
-        s.stddev = std::sqrt(squares / static_cast<double>(n - 1));
+        for (nanoseconds d : durations) squares += (static_cast<double>(d.count()) - mean) * (static_cast<double>(d.count()) - mean);
+        s.stddevNanoseconds = std::sqrt(squares / static_cast<double>(durations.size() - 1));
     }
-    s.cv = s.mean != 0 ? s.stddev / s.mean : 0;
+    // |x - median| / x; a click of 0 ns is as far as can be from a median
+    // above 0 (an error of 1), and none from a median of 0.
+    const double median = std::chrono::duration<double, std::nano>(s.median).count();
+    std::vector<double> errors;
+    for (nanoseconds d : durations) {
+        const auto x = static_cast<double>(d.count());
+        errors.push_back(x > 0 ? std::abs(x - median) / x : (median > 0 ? 1.0 : 0.0));
+    }
+    std::sort(errors.begin(), errors.end());
+    const std::size_t n = errors.size();
+    s.medianAbsolutePercentError = n % 2 ? errors[n / 2] : (errors[n / 2 - 1] + errors[n / 2]) / 2;
     return s;
+}
+
+bool WasPreempted(const bench::Measurement& m) {
+    if (!m.Succeeded() || m.elapsed.count() <= 0) return false;
+    const auto wall = std::chrono::duration_cast<nanoseconds>(m.elapsed);
+    return static_cast<double>(m.threadCpuTime.count()) < kPreemptedCpuShare * static_cast<double>(wall.count());
 }
 
 }  // namespace batch

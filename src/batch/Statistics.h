@@ -1,21 +1,60 @@
-// Summary statistics of one button's clicks.
+// Statistics of one button's clicks, on integer nanoseconds: a duration is
+// turned into text only by the writer that shows it.
 #pragma once
 
+#include "bench/Measurement.h"
+
+#include <chrono>
+#include <cstdint>
+#include <ratio>
 #include <vector>
 
 namespace batch {
 
+/// Half nanoseconds: the median of an even number of nanosecond durations is exact in them.
+using HalfNanoseconds = std::chrono::duration<std::int64_t, std::ratio<1, 2'000'000'000>>;
+
 struct Summary {
     int samples = 0;
-    double mean = 0;
-    double median = 0;
-    double stddev = 0;  ///< sample standard deviation (n - 1); 0 for one sample
-    double cv = 0;      ///< stddev / mean; 0 when the mean is 0
-    double min = 0;
-    double max = 0;
+    std::chrono::nanoseconds min{};
+    std::chrono::nanoseconds max{};
+    HalfNanoseconds median{};
+    /// The sum of the samples; the mean is total / samples.
+    std::chrono::nanoseconds total{};
+    /// Sample standard deviation (n - 1), in nanoseconds; 0 for fewer than two samples.
+    double stddevNanoseconds = 0;
+    /// Median absolute percentage error (MdAPE, as nanobench reports it): the
+    /// median of |x - median| / x over the samples, as a fraction (0.05 is 5 %).
+    double medianAbsolutePercentError = 0;
+
+    double MeanNanoseconds() const;
+    /// Standard deviation / mean; 0 when the mean is 0.
+    double CoefficientOfVariation() const;
+    /// max / min; 0 without samples, and for a minimum of 0 ns.
+    double MaxOverMin() const;
 };
 
-/// Summary of the values; all zero for none.
-Summary Summarize(std::vector<double> values);
+/// Summary of the durations; all zero for none.
+Summary Summarize(std::vector<std::chrono::nanoseconds> durations);
+
+/// The median of the durations, exact; 0 for none.
+HalfNanoseconds Median(std::vector<std::chrono::nanoseconds> durations);
+
+/// A button whose max / min exceeds this is marked: its clicks spread widely.
+inline constexpr double kWideSpread = 2.0;
+
+/// A button whose MdAPE exceeds this is marked unstable: nanobench's threshold
+/// of 5 %. Half its clicks lie further than this from their median.
+inline constexpr double kUnstableMdape = 0.05;
+
+/// A click whose thread CPU time is below this share of its wall time was
+/// preempted: for more than a tenth of the timed loop the thread did not run
+/// (another thread had the CPU, or the virtual machine's host did). A click
+/// that runs throughout has its CPU time a little above its wall time, as the
+/// CPU clock is read just outside the wall clock's two readings.
+inline constexpr double kPreemptedCpuShare = 0.9;
+
+/// True when a successful click was preempted (see kPreemptedCpuShare).
+bool WasPreempted(const bench::Measurement& m);
 
 }  // namespace batch

@@ -1,21 +1,48 @@
-// What a report says about the machine and the build it ran on.
+// What a report says about the machine and the build it ran on: read from
+// the machine and the build, or left out when it cannot be read.
 #pragma once
 
+#include <array>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace batch {
+
+/// One CPU cache, as Google Benchmark reports it.
+struct CacheInfo {
+    std::string type;       ///< "Data", "Instruction" or "Unified"
+    int level = 0;
+    long long sizeBytes = 0;
+    int numSharing = 0;     ///< CPUs that share it
+};
 
 struct SystemInfo {
     std::string date;        ///< local time, ISO 8601 with offset
     std::string hostName;
     std::string executable;
-    int cpuCount = 0;
-    double mhzPerCpu = 0;    ///< as /proc/cpuinfo reports it; 0 when unknown
+    int cpuCount = 0;        ///< CPUs online
+    std::optional<double> mhzPerCpu;  ///< as /proc/cpuinfo reports it
     std::string cpuModel;
-    std::string buildType;   ///< "release" or "debug"
-    double loadAverage[3] = {0, 0, 0};
+    /// Whether the CPU's frequency may change under the run: a cpufreq
+    /// governor other than "performance"; none without cpufreq.
+    std::optional<bool> cpuScalingEnabled;
+    std::vector<CacheInfo> caches;    ///< of the first CPU
+    std::optional<std::array<double, 3>> loadAverage;
+    std::string libraryBuildType;     ///< "release" or "debug": whether assertions are off
+    std::string buildType;            ///< the build's configuration ("Release")
+    std::string compiler;             ///< compiler and version
+    std::string compilerFlags;        ///< the flags the kernels were compiled with
 };
 
 SystemInfo ReadSystemInfo(const char* argv0);
+
+/// The caches described under a CPU's cache folder (index0, index1, ...).
+std::vector<CacheInfo> ReadCaches(const std::filesystem::path& cacheFolder);
+
+/// Whether frequency scaling is active on any of the CPUs under cpuFolder
+/// (cpu0/cpufreq/scaling_governor, ...); none when no CPU has cpufreq.
+std::optional<bool> ReadCpuScaling(const std::filesystem::path& cpuFolder, int cpuCount);
 
 }  // namespace batch

@@ -79,13 +79,15 @@ inline constexpr std::array<ButtonSpec, 22> kButtons{{
      "1055 ポインタ　静的配列　動かない (初期化した場合)"},
 }};
 
-// Each button has its own id, result field and kernel.
+// Each button has its own id and result field. (That each has its own kernel
+// ButtonTableTest checks: g++ 12 does not compare function addresses in a
+// constant expression when built with -fsanitize=undefined.)
 static_assert([] {
     for (std::size_t i = 0; i < kButtons.size(); ++i) {
         for (std::size_t j = i + 1; j < kButtons.size(); ++j) {
             const ButtonSpec& a = kButtons[i];
             const ButtonSpec& b = kButtons[j];
-            if (a.buttonId == b.buttonId || a.resultFieldId == b.resultFieldId || a.kernel == b.kernel) return false;
+            if (a.buttonId == b.buttonId || a.resultFieldId == b.resultFieldId) return false;
         }
     }
     return true;

@@ -60,4 +60,11 @@ Measurement FillGlobalArrayByPointer(int count);
 /// moves g_pStaticArrayInit 2 x count elements; the sink is g_sinkStrings.
 Measurement MoveGlobalPointer(int count);
 
+// The machine-speed probe (Probe.cpp): not a button.
+/// Elements the probe stores: 64 KiB of int, more than the first-level cache holds.
+inline constexpr int kProbeLength = 16384;
+/// Stores i into element i of a local std::array<int, kProbeLength> zeroed
+/// before t0, as button 1012 does over 100000 elements; no sink.
+Measurement ProbeStoreLoop();
+
 }  // namespace bench

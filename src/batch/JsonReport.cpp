@@ -1,0 +1,188 @@
+#include "JsonReport.h"
+
+#include "Results.h"
+#include "Stability.h"
+#include "bench/Kernels.h"
+#include "Statistics.h"
+#include "Text.h"
+
+#include <cstdio>
+#include <functional>
+
+namespace batch {
+namespace {
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+                out += buffer;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonString(const std::wstring& text) {
+    return JsonString(Utf8(text));
+}
+
+std::string JsonNumber(double v) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", v);
+    return buffer;
+}
+
+// Whole nanoseconds, or a half: the exact value.
+std::string JsonNumber(HalfNanoseconds d) {
+    const long long halves = d.count();
+    return std::to_string(halves / 2) + (halves % 2 ? ".5" : "");
+}
+
+std::string JsonNumber(std::chrono::nanoseconds d) {
+    return std::to_string(d.count());
+}
+
+std::string JsonArray(const std::vector<HalfNanoseconds>& values) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < values.size(); ++i) out += (i ? ", " : "") + JsonNumber(values[i]);
+    return out + "]";
+}
+
+// How steady the run was: the probe's time per round, and each button's
+// median per round. Only interleaved rounds have them.
+void WriteStability(std::ostream& out, const BatchRun& run, const std::vector<ButtonResult>& results) {
+    const MachineStability machine = ProbeStability(run.probes);
+    out << ",\n  \"stability\": {\n    \"machine\": {\"probe_elements\": " << bench::kProbeLength
+        << ", \"probe_clicks_per_round\": " << kProbeClicksPerRound
+        << ", \"round_medians_ns\": " << JsonArray(machine.roundMedians) << ", \"spread\": " << JsonNumber(machine.spread)
+        << ", \"moved_threshold\": " << JsonNumber(kMachineMovedSpread) << ", \"moved\": " << (machine.moved ? "true" : "false")
+        << "},\n    \"buttons\": [";
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const ButtonResult& r = results[i];
+        out << (i ? ",\n" : "\n") << "      {\"name\": " << JsonString(BenchmarkName(r.buttonId)) << ", \"button\": " << r.buttonId
+            << ", \"round_medians_ns\": " << JsonArray(r.roundMedians) << ", \"spread\": " << JsonNumber(r.roundSpread) << "}";
+    }
+    out << "\n    ]\n  }";
+}
+
+void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
+    out << "  \"context\": {\n";
+    out << "    \"date\": " << JsonString(system.date) << ",\n";
+    out << "    \"host_name\": " << JsonString(system.hostName) << ",\n";
+    out << "    \"executable\": " << JsonString(system.executable) << ",\n";
+    out << "    \"num_cpus\": " << system.cpuCount << ",\n";
+    if (system.mhzPerCpu) out << "    \"mhz_per_cpu\": " << static_cast<long long>(*system.mhzPerCpu + 0.5) << ",\n";
+    out << "    \"cpu_model\": " << JsonString(system.cpuModel) << ",\n";
+    if (system.cpuScalingEnabled) out << "    \"cpu_scaling_enabled\": " << (*system.cpuScalingEnabled ? "true" : "false") << ",\n";
+    out << "    \"caches\": [";
+    for (std::size_t i = 0; i < system.caches.size(); ++i) {
+        const CacheInfo& c = system.caches[i];
+        out << (i ? ",\n" : "\n") << "      {\"type\": " << JsonString(c.type) << ", \"level\": " << c.level
+            << ", \"size\": " << c.sizeBytes << ", \"num_sharing\": " << c.numSharing << "}";
+    }
+    out << (system.caches.empty() ? "],\n" : "\n    ],\n");
+    if (system.loadAverage) {
+        const auto& load = *system.loadAverage;
+        out << "    \"load_avg\": [" << JsonNumber(load[0]) << ", " << JsonNumber(load[1]) << ", " << JsonNumber(load[2])
+            << "],\n";
+    }
+    out << "    \"library_build_type\": " << JsonString(system.libraryBuildType) << ",\n";
+    out << "    \"build_type\": " << JsonString(system.buildType) << ",\n";
+    out << "    \"compiler\": " << JsonString(system.compiler) << ",\n";
+    out << "    \"compiler_flags\": " << JsonString(system.compilerFlags) << ",\n";
+    // The aggregates count only the clicks marked "follows_own_click": not
+    // the button's first ("first_click", fresh memory) nor, in rounds, the
+    // first of each round (after other buttons have taken the caches).
+    out << "    \"statistics_exclude_first_click\": true,\n";
+    out << "    \"statistics_clicks\": \"follows_own_click\",\n";
+    out << "    \"order\": \"" << (run.order == Order::Rounds ? "rounds" : "blocks") << "\",\n";
+    if (run.order == Order::Rounds) {
+        out << "    \"seed\": " << run.seed << ",\n";
+        out << "    \"rounds\": " << run.rounds << ",\n";
+        out << "    \"clicks_per_round\": " << kClicksPerRound << ",\n";
+    }
+    out << "    \"count_text\": " << JsonString(run.countText) << "\n  },\n";
+}
+
+}  // namespace
+
+void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
+    out << "{\n";
+    WriteContext(out, run, system);
+    out << "  \"benchmarks\": [";
+    bool first = true;
+    auto begin = [&]() {
+        out << (first ? "\n" : ",\n") << "    {";
+        first = false;
+    };
+    const std::vector<ButtonResult> results = GroupByButton(run);
+    for (std::size_t family = 0; family < results.size(); ++family) {
+        const ButtonResult& r = results[family];
+        const std::string name = JsonString(BenchmarkName(r.buttonId));
+        auto common = [&](const std::string& entryName) {
+            out << "\"name\": " << entryName << ", \"family_index\": " << family
+                << ", \"per_family_instance_index\": 0, \"run_name\": " << name << ", \"repetitions\": " << r.clicks.size()
+                << ", \"threads\": 1";
+        };
+        for (const Click* c : r.clicks) {
+            begin();
+            common(name);
+            const bench::Measurement& m = c->measurement;
+            const bool ok = m.Succeeded();
+            out << ", \"run_type\": \"iteration\", \"repetition_index\": " << c->repetition
+                << ", \"iterations\": 1, \"real_time\": " << (ok ? Elapsed(m).count() : 0)
+                << ", \"cpu_time\": " << (ok ? m.threadCpuTime.count() : 0)
+                << ", \"time_unit\": \"ns\", \"button\": " << c->buttonId << ", \"caption\": " << JsonString(TitleOf(c->buttonId))
+                << ", \"count\": " << (ok ? std::to_string(m.elementCount) : std::string("null"))
+                << ", \"result_text\": " << (ok ? JsonString(ResultText(m)) : std::string("null"))
+                << ", \"sink\": " << (ok && m.sink ? JsonString(std::wstring(m.sink->GetString())) : std::string("null"))
+                << ", \"page_faults\": " << c->pageFaults << ", \"round\": " << c->round << ", \"position\": " << c->position
+                << ", \"follows_own_click\": " << (c->followsOwnClick ? "true" : "false")
+                << ", \"first_click\": " << (c == &r.First() ? "true" : "false")
+                << ", \"preempted\": " << (WasPreempted(m) ? "true" : "false")
+                << ", \"error\": " << (ok ? std::string("null") : JsonString(ErrorOf(*c)));
+            if (!ok) {
+                out << ", \"error_occurred\": true, \"error_message\": " << JsonString(ErrorOf(*c));
+            }
+            out << "}";
+        }
+        // An aggregate of one sample would only repeat it.
+        if (r.elapsed.samples < 2) continue;
+        using Field = std::function<std::string(const Summary&)>;
+        const std::pair<const char*, Field> aggregates[] = {
+            {"mean", [](const Summary& s) { return JsonNumber(s.MeanNanoseconds()); }},
+            {"median", [](const Summary& s) { return JsonNumber(s.median); }},
+            {"stddev", [](const Summary& s) { return JsonNumber(s.stddevNanoseconds); }},
+            {"cv", [](const Summary& s) { return JsonNumber(s.CoefficientOfVariation()); }},
+            {"mdape", [](const Summary& s) { return JsonNumber(s.medianAbsolutePercentError); }},
+            {"min", [](const Summary& s) { return JsonNumber(s.min); }},
+            {"max", [](const Summary& s) { return JsonNumber(s.max); }},
+        };
+        for (const auto& [aggregate, field] : aggregates) {
+            begin();
+            common(JsonString(BenchmarkName(r.buttonId) + "_" + aggregate));
+            const bool percentage = std::string_view(aggregate) == "cv" || std::string_view(aggregate) == "mdape";
+            out << ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" << aggregate << "\", \"aggregate_unit\": \""
+                << (percentage ? "percentage" : "time") << "\", \"iterations\": " << r.elapsed.samples
+                << ", \"real_time\": " << field(r.elapsed) << ", \"cpu_time\": " << field(r.cpuTime)
+                << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount << "}";
+        }
+    }
+    out << "\n  ]";
+    if (run.order == Order::Rounds) WriteStability(out, run, results);
+    out << "\n}\n";
+}
+
+}  // namespace batch

@@ -1,0 +1,122 @@
+#include "TableReport.h"
+
+#include "Results.h"
+#include "Stability.h"
+#include "bench/Kernels.h"
+#include "Text.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace batch {
+namespace {
+
+std::string Pad(const std::wstring& text, int width) {
+    return Utf8(text) + std::string(static_cast<std::size_t>(std::max(0, width - DisplayWidth(text))), ' ');
+}
+
+template <class Duration>
+std::string Milliseconds(Duration d) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%10.6f", std::chrono::duration<double, std::milli>(d).count());
+    return buffer;
+}
+
+bool SpreadsWidely(const Summary& s) {
+    return s.samples > 1 && (s.min.count() > 0 ? s.MaxOverMin() > kWideSpread : s.max.count() > 0);
+}
+
+bool Unstable(const Summary& s) {
+    return s.samples > 1 && s.medianAbsolutePercentError > kUnstableMdape;
+}
+
+}  // namespace
+
+void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
+    const std::vector<ButtonResult> results = GroupByButton(run);
+    int titleWidth = 7;
+    for (const ButtonResult& r : results) titleWidth = std::max(titleWidth, DisplayWidth(TitleOf(r.buttonId)));
+    const std::size_t repetitions = results.empty() ? 0 : results.front().clicks.size();
+    out << "Lumorak batch: count field \"" << Printable(Utf8(run.countText)) << "\", " << repetitions
+        << (repetitions == 1 ? " click" : " clicks") << " per button, " << Printable(system.cpuModel) << ", "
+        << system.cpuCount << " CPUs, " << system.buildType << " build\n";
+    if (run.order == Order::Rounds) {
+        out << "Order: " << run.rounds << (run.rounds == 1 ? " round" : " rounds") << " of up to " << kClicksPerRound
+            << " clicks per button, the buttons in a random order each round, seed " << run.seed << "\n";
+    } else {
+        out << "Order: blocks, all clicks of one button, then the next\n";
+    }
+    out << "1st: each button's first click (fresh memory). min, median, max and MdAPE: its clicks that follow one of\n"
+           "its own, as when a button is clicked again and again (not the first of each round, after other buttons)\n\n";
+    out << "    id    " << Pad(L"caption", titleWidth)
+        << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem  rounds x  preempted  faults/click  "
+           "sink\n";
+    bool anyWide = false, anyUnstable = false, anyPreempted = false, anyFailed = false;
+    for (const ButtonResult& r : results) {
+        const Summary& s = r.elapsed;
+        const bool wide = SpreadsWidely(s), unstable = Unstable(s);
+        anyWide = anyWide || wide;
+        anyUnstable = anyUnstable || unstable;
+        anyPreempted = anyPreempted || r.preemptedClicks > 0;
+        anyFailed = anyFailed || r.failures > 0;
+        char line[512];
+        std::snprintf(line, sizeof line, "%c%c  %4d  ", wide ? '*' : ' ', unstable ? '~' : ' ', r.buttonId);
+        out << line << Pad(TitleOf(r.buttonId), titleWidth);
+        if (static_cast<std::size_t>(r.failures) == r.clicks.size()) {
+            out << "  " << r.failures << " of " << r.clicks.size()
+                << " clicks failed: " << Printable(Utf8(ErrorOf(r.First()))) << "\n";
+            continue;
+        }
+        const bench::Measurement& first = r.First().measurement;
+        std::snprintf(line, sizeof line, "  %8d  %s", r.elementCount,
+                      first.Succeeded() ? Milliseconds(first.elapsed).c_str() : "    failed");
+        out << line;
+        if (s.samples == 0) {
+            out << "           -           -           -        -          -";
+        } else {
+            const double nsPerElement = r.elementCount > 0
+                                            ? std::chrono::duration<double, std::nano>(s.median).count() / r.elementCount
+                                            : 0;
+            std::snprintf(line, sizeof line, "  %s  %s  %s  %7.1f  %9.3f", Milliseconds(s.min).c_str(),
+                          Milliseconds(s.median).c_str(), Milliseconds(s.max).c_str(),
+                          100 * s.medianAbsolutePercentError, nsPerElement);
+            out << line;
+        }
+        if (r.roundSpread > 0) std::snprintf(line, sizeof line, "  %8.2f", r.roundSpread);
+        else std::snprintf(line, sizeof line, "  %8s", "-");
+        out << line;
+        std::snprintf(line, sizeof line, "  %9d  %12.1f  ", r.preemptedClicks, r.meanPageFaults);
+        out << line << Printable(Utf8(r.lastSink));
+        if (r.failures) out << "  (" << r.failures << " failed)";
+        out << "\n";
+    }
+    const MachineStability machine = ProbeStability(run.probes);
+    out << "\n";
+    if (run.order == Order::Rounds) {
+        out << "rounds x: the largest of a button's per-round medians over the smallest. The probe loop ("
+            << bench::kProbeLength << " ints) before each round: ";
+        if (machine.spread > 0) {
+            char spread[32];
+            std::snprintf(spread, sizeof spread, "%.2fx", machine.spread);
+            out << "slowest round over fastest " << spread << (machine.moved ? ", the machine's speed moved.\n" : ".\n");
+        } else {
+            out << "one round, nothing to compare.\n";
+        }
+    }
+    if (anyWide) {
+        out << "*  max/min above " << kWideSpread
+            << ": the counted clicks of this button spread widely; do not trust its median without more repetitions.\n";
+    }
+    if (anyUnstable) {
+        out << "~  MdAPE above " << 100 * kUnstableMdape
+            << " %: unstable; half of the counted clicks lie further than that from their median.\n";
+    }
+    if (anyPreempted) {
+        out << "preempted: clicks whose thread ran for less than " << 100 * kPreemptedCpuShare
+            << " % of their wall time (its CPU time against its clock time): the machine took the CPU away.\n";
+    }
+    if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
+}
+
+}  // namespace batch
