@@ -83,7 +83,7 @@ void CDisasmDlg::OnBnClickedSample() {
         notice = L"時間の内訳は測れませんでした: ";
         notice += CString(shares.refusal.c_str());
     } else {
-        notice.Format(L"%llu サンプル（取りこぼし %llu）、処理回数 %d で %d 回実行。",
+        notice.Format(L"%llu サンプル（取りこぼし %llu）、処理回数 %d で %d 回実行（準備と解放を含む）。",
                       static_cast<unsigned long long>(shares.totalSamples),
                       static_cast<unsigned long long>(shares.lostSamples), m_count, shares.runs);
         if (m_listing.mainLoop) {

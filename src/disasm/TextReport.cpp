@@ -49,6 +49,9 @@ std::string CallsText(const std::vector<std::string>& callees) {
     return text + ")";
 }
 
+/// Shares below this show as 0.0%.
+constexpr double kRarePercent = 0.05;
+
 std::string Share(const HotShares* shares, std::uint64_t samples) {
     if (shares == nullptr || !shares->refusal.empty()) return "";
     return Format("%5.1f%%", shares->Percent(samples));
@@ -140,8 +143,20 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
 
     if (!sampled) return;
     out << "outside the timed section:\n";
+    // Functions with a share too small to show one digit share one line.
+    std::uint64_t rareSamples = 0;
+    std::size_t rareFunctions = 0;
     for (const FunctionSamples& function : shares->outside) {
+        if (shares->Percent(function.samples) < kRarePercent) {
+            rareSamples += function.samples;
+            ++rareFunctions;
+            continue;
+        }
         out << shareColumns(function.samples) << "  " << function.name << "\n";
+    }
+    if (rareFunctions != 0) {
+        out << shareColumns(rareSamples) << "  " << Plural(rareFunctions, "more function", "more functions")
+            << ", each under " << Format("%.2f%%", kRarePercent) << "\n";
     }
     out << shareColumns(shares->otherSamples) << "  other\n";
 }
