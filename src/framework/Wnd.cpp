@@ -129,7 +129,8 @@ void CWnd::SetWindowTextW(LPCWSTR text) {
     else m_widget->setWindowTitle(q);
 }
 
-void CWnd::SetFont(CFont* font, BOOL /*redraw: Qt repaints a window whose font changed*/) {
+// Qt repaints a widget whose font changed: there is nothing to redraw by hand.
+void CWnd::SetFont(CFont* font, BOOL /*redraw*/) {
     if (m_widget && font) m_widget->setFont(font->Font());
 }
 
