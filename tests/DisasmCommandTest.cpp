@@ -6,6 +6,7 @@
 #include "batch/Options.h"
 #include "bench/Buttons.h"
 #include "disasm/KernelProfile.h"
+#include "disasm/Listing.h"
 
 #include <gtest/gtest.h>
 
@@ -102,8 +103,12 @@ TEST(DisasmCommandTest, TextGivesEachKernelsNameSummaryAndListing) {
     ASSERT_NE(folded, std::string::npos) << text;
     EXPECT_EQ(at, 0u);
     EXPECT_LT(at, folded);
-    EXPECT_NE(text.find("(%rdx,%rax,4)"), std::string::npos) << "AT&T operands";
-    EXPECT_NE(text.find("the compiler folded this kernel into bench::FillLocalStdArray(int)", folded), std::string::npos);
+    EXPECT_NE(text.find(",4)"), std::string::npos) << "AT&T memory operands";
+    // Whether the compiler folded 1014 into 1012 depends on the build; the text says so where it did.
+    const disasm::Listing listing =
+        disasm::ListTimedSection(reinterpret_cast<const void*>(bench::FindButton(1014)->kernel));
+    const std::string fold = "the compiler folded this kernel into " + listing.foldedInto;
+    EXPECT_EQ(text.find(fold, folded) != std::string::npos, !listing.foldedInto.empty());
     EXPECT_EQ(text.find(" samples ("), std::string::npos) << "no shares without --hot";
     EXPECT_EQ(text.find("outside the timed section"), std::string::npos);
 }
