@@ -1,5 +1,6 @@
 // Program entry: the command line, then the framework's start-up.
 #include "batch/Batch.h"
+#include "batch/Disasm.h"
 #include "batch/Options.h"
 #include "framework/Startup.h"
 #include "framework/WinApp.h"
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -117,6 +119,7 @@ int main(int argc, char** argv) {
         // report, as a failed click, not the end of the program.
         afx::EndStartup();
         return batch::BatchMain(argc, argv, command.options);
+    case batch::Mode::Disasm: return batch::DisasmMain(command.disasm, std::cout);
     case batch::Mode::List: return batch::ListMain();
     case batch::Mode::Help: std::fputs(batch::HelpText().c_str(), stdout); return 0;
     case batch::Mode::Version: PrintVersion(); return 0;

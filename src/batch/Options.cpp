@@ -51,17 +51,18 @@ std::vector<std::string_view> SplitList(const std::string& option, const std::st
     return items;
 }
 
-std::vector<int> ParseButtons(const std::string& list) {
+/// The ids of option's LIST: ids separated by commas, or "all".
+std::vector<int> ParseButtons(const std::string& option, const std::string& list) {
     std::vector<int> ids;
     if (list == "all") {
         for (const bench::ButtonSpec& b : bench::kButtons) ids.push_back(b.buttonId);
         return ids;
     }
-    for (const std::string_view item : SplitList("--buttons", list, "id", ValidIds())) {
+    for (const std::string_view item : SplitList(option, list, "id", ValidIds())) {
         const std::optional<int> id = ParseNumber<int>(item);
         if (!id || !bench::FindButton(*id)) Refuse("unknown button id " + Quoted(item) + "; valid ids: " + ValidIds());
         if (std::find(ids.begin(), ids.end(), *id) != ids.end()) {
-            Refuse("--buttons names " + std::to_string(*id) + " twice; name each button once");
+            Refuse(option + " names " + std::to_string(*id) + " twice; name each button once");
         }
         ids.push_back(*id);
     }
@@ -76,11 +77,24 @@ int ParseRepetitions(const std::string& text) {
     return *n;
 }
 
-Format ParseFormat(const std::string& text) {
-    if (text == "table") return Format::Table;
-    if (text == "csv") return Format::Csv;
-    if (text == "json") return Format::Json;
-    Refuse("unknown format " + Quoted(text) + "; use table, csv or json");
+// --format serves both modes; the mode flags' callbacks have run by then.
+void ParseFormat(const std::string& text, CommandLine& line) {
+    if (line.mode == Mode::Disasm) {
+        if (text != "text" && text != "json") Refuse("unknown format " + Quoted(text) + " for --disasm; use text or json");
+        line.disasm.json = text == "json";
+        return;
+    }
+    if (line.mode != Mode::Batch) Refuse("--format needs --batch or --disasm");
+    if (text == "table") line.options.format = Format::Table;
+    else if (text == "csv") line.options.format = Format::Csv;
+    else if (text == "json") line.options.format = Format::Json;
+    else Refuse("unknown format " + Quoted(text) + "; use table, csv or json");
+}
+
+disasm::Syntax ParseSyntax(const std::string& text) {
+    if (text == "intel") return disasm::Syntax::Intel;
+    if (text == "att") return disasm::Syntax::Att;
+    Refuse("unknown syntax " + Quoted(text) + "; use intel or att");
 }
 
 Order ParseOrder(const std::string& text) {
@@ -135,7 +149,7 @@ std::string ParseOutputFile(const std::string& option, const std::string& path) 
 class HelpFormatter : public CLI::Formatter {
 public:
     std::string make_usage(const CLI::App*, std::string) const override {
-        return "Usage: velquor [--batch [OPTIONS] | --list | --help | --version]\n"
+        return "Usage: velquor [--batch [OPTIONS] | --disasm LIST [OPTIONS] | --list | --help | --version]\n"
                "Without arguments velquor starts the window.\n";
     }
     std::string make_option_opts(const CLI::Option* option) const override {
@@ -151,7 +165,10 @@ void Describe(CLI::App& app, CommandLine& line) {
     app.footer("Reports and charts: a file is replaced whole, a character device or FIFO written through;\n"
                "both are checked before the run.\n"
                "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments\n"
-               "or an output that cannot be written (the cause is printed).");
+               "or an output that cannot be written (the cause is printed).\n"
+               "Exit status of --disasm: 0 when every kernel was listed (also where sampling was refused:\n"
+               "one line says why), 1 when a kernel's code could not be found (the listing says why),\n"
+               "2 for bad arguments.");
     const char* modes = "Modes (one at most)";
     auto mode = [&](const char* name, Mode value, const char* text) {
         return app.add_flag_callback(name, [&line, value] { line.mode = value; }, text)
@@ -162,10 +179,22 @@ void Describe(CLI::App& app, CommandLine& line) {
     CLI::Option* listFlag = mode("--list", Mode::List,
                                  "print one line per button, all 22 (hidden ones marked): id, caption,\n"
                                  "whether it reads the count field");
+    CLI::Option* disasmFlag =
+        app.add_option_function<std::string>(
+               "--disasm",
+               [&line](const std::string& v) {
+                   line.mode = Mode::Disasm;
+                   line.disasm.buttons = ParseButtons("--disasm", v);
+               },
+               "print the machine code of the timed section of each button's kernel, button ids\n"
+               "separated by commas or \"all\", with the loop and a summary of one iteration")
+            ->type_name("LIST")
+            ->group(modes);
     app.set_help_flag("-h,--help", "print this text")->group(modes);
     CLI::Option* versionFlag = mode("--version", Mode::Version, "print the version block");
-    batchFlag->excludes(listFlag)->excludes(versionFlag);
-    listFlag->excludes(versionFlag);
+    batchFlag->excludes(listFlag)->excludes(versionFlag)->excludes(disasmFlag);
+    listFlag->excludes(versionFlag)->excludes(disasmFlag);
+    disasmFlag->excludes(versionFlag);
 
     Options& o = line.options;
     auto option = [&](const char* name, const char* valueName, const std::string& text, auto store) {
@@ -178,7 +207,7 @@ void Describe(CLI::App& app, CommandLine& line) {
     option("--buttons", "LIST",
            "button ids separated by commas, each at most once, or \"all\"; default: the 20 visible\n"
            "buttons (1053 and 1055 run only when named)",
-           [&o](const std::string& v) { o.buttons = ParseButtons(v); });
+           [&o](const std::string& v) { o.buttons = ParseButtons("--buttons", v); });
     option("--count", "TEXT",
            "text pasted into the count field before the runs; default: the field's own \"100000\"",
            [&o](const std::string& v) { o.countText = std::wstring(CString(v.c_str()).GetString()); });
@@ -195,11 +224,33 @@ void Describe(CLI::App& app, CommandLine& line) {
            "build variants of the kernels each button runs in: O0, O2, O3, avx2, or \"all\" (those this\n"
            "CPU runs); default: O3, the program's own build",
            [&o](const std::string& v) { o.variants = ParseVariants(v); });
-    option("--format", "F", "table (default), csv or json", [&o](const std::string& v) { o.format = ParseFormat(v); });
+    app.add_option_function<std::string>(
+           "--format", [&line](const std::string& v) { ParseFormat(v, line); },
+           "--batch: table (default), csv or json; --disasm: text (default) or json")
+        ->type_name("F")
+        ->group("Options of --batch and --disasm")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
     option("--plot", "FILE", "also draw a bar chart of the results as a PNG image",
            [&o](const std::string& v) { o.plot = ParseOutputFile("--plot", v); });
+
+    DisasmOptions& d = line.disasm;
+    const char* disasmOptions = "Options of --disasm";
+    app.add_option_function<std::string>(
+           "--syntax", [&d](const std::string& v) { d.syntax = ParseSyntax(v); },
+           "intel (default, as objdump -M intel) or att (the GNU assembler's)")
+        ->type_name("S")
+        ->group(disasmOptions)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
+        ->needs(disasmFlag);
+    app.add_flag("--hot", d.hot,
+                 "run each kernel again and again for about half a second (count 100000, as the\n"
+                 "window's field has it) while sampling, and show each instruction's share of the\n"
+                 "samples and the functions the other samples fell in")
+        ->group(disasmOptions)
+        ->disable_flag_override()
+        ->needs(disasmFlag);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// The program's command line: which mode to run, and the batch mode's options.
+// The program's command line: which mode to run, and the options of the
+// batch mode and of the listing of the kernels' machine code.
 #pragma once
 
 #include "bench/Variants.h"
+#include "disasm/Decoder.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,10 +41,18 @@ struct Options {
 
 inline constexpr int kMaxRepetitions = 10000;
 
+struct DisasmOptions {
+    std::vector<int> buttons;                   ///< whose kernels to list, in this order; each id once
+    disasm::Syntax syntax = disasm::Syntax::Intel;
+    bool json = false;                          ///< the listings as JSON instead of text
+    bool hot = false;                           ///< sample each kernel as it runs and show the shares
+};
+
 /// What the command line asks the program to do.
 enum class Mode {
     Window,   ///< no arguments: the window
     Batch,    ///< --batch: run buttons without a window
+    Disasm,   ///< --disasm LIST: the machine code of kernels' timed sections
     List,     ///< --list
     Help,     ///< --help, also after --batch
     Version,  ///< --version
@@ -50,7 +60,8 @@ enum class Mode {
 
 struct CommandLine {
     Mode mode = Mode::Window;
-    Options options;  ///< for Mode::Batch
+    Options options;        ///< for Mode::Batch
+    DisasmOptions disasm;   ///< for Mode::Disasm
 };
 
 /// Parses the program's arguments (without the program's name). On error:

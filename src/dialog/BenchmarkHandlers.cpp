@@ -26,12 +26,7 @@ void CVelquorDlg::RunBenchmark(const bench::ButtonSpec& button) {
     CEdit& resultField = ResultField(button.resultFieldId);
     CString text(L"");
     resultField.SetWindowTextW(text);
-    // The fixed-size arrays do not read the field; their kernels ignore the count.
-    int count = 0;
-    if (button.readsCount) {
-        m_editCount.GetWindowTextW(text);
-        count = _wtoi(text);
-    }
+    const int count = ReadCount(button, text);
 
     const bench::Measurement measurement = button.kernel(count);
 
@@ -44,6 +39,13 @@ void CVelquorDlg::RunBenchmark(const bench::ButtonSpec& button) {
     dialog::FormatResultText(text, measurement.elapsed);
     resultField.SetWindowTextW(text);
     if (m_runObserver != nullptr) m_runObserver->OnRun({button.buttonId, measurement, text});
+}
+
+int CVelquorDlg::ReadCount(const bench::ButtonSpec& button, CString& text) {
+    // The fixed-size arrays do not read the field; their kernels ignore the count.
+    if (!button.readsCount) return 0;
+    m_editCount.GetWindowTextW(text);
+    return _wtoi(text);
 }
 
 CEdit& CVelquorDlg::ResultField(int fieldId) {

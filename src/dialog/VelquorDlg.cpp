@@ -16,6 +16,7 @@ const afx::MessageMap* CVelquorDlg::GetMessageMap() const {
         OnMessage<&CVelquorDlg::OnSysCommand>(WM_SYSCOMMAND),
         OnMessage<&CVelquorDlg::OnPaint>(WM_PAINT),
         OnMessage<&CVelquorDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+        OnMessage<&CVelquorDlg::OnContextMenu>(WM_CONTEXTMENU),
         OnBnClicked<&CVelquorDlg::OnBnClickedOk>(IDOK),
         OnBnClicked<&CVelquorDlg::OnBnClickedCancel>(IDCANCEL),
         OnBnClicked<&CVelquorDlg::OnBnClickedNewArray>(1000),

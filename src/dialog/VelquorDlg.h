@@ -32,6 +32,11 @@ protected:
     void OnBnClickedCancel();
     void OnBnClickedVersion();
     void OnEnChangeCount();
+    /// A right-click on a benchmark button offers what can be asked of its
+    /// kernel (KernelMenu.cpp); anywhere else the default menus open.
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+    /// Opens the box with the machine code of the button's kernel.
+    void OnKernelDisasm(const bench::ButtonSpec& button);
 
     // Benchmark handlers, one per button (BenchmarkHandlers.cpp); each runs
     // its button's kernel once and shows what it measured.
@@ -67,6 +72,9 @@ protected:
     /// field, reads the count field unless the kernel has a fixed size, runs
     /// the button's kernel, and shows the result text or tells why there is none.
     void RunBenchmark(const bench::ButtonSpec& button);
+    /// The count the button's kernel runs with: the count field's leading
+    /// number, read into text, or 0 for the fixed-size arrays, which ignore it.
+    int ReadCount(const bench::ButtonSpec& button, CString& text);
     /// The bound member of a result field.
     CEdit& ResultField(int fieldId);
 

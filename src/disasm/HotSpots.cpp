@@ -16,6 +16,7 @@ HotShares AttributeSamples(const Listing& listing, const HotProfile& profile) {
     shares.refusal = profile.refusal;
     shares.totalSamples = profile.sampleAddresses.size();
     shares.lostSamples = profile.lostSamples;
+    shares.runs = profile.runs;
     shares.instructionSamples.assign(listing.instructions.size(), 0);
 
     const Symbolizer symbolizer(ProgramImage::Self());

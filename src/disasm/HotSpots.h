@@ -30,6 +30,8 @@ struct HotShares {
     std::uint64_t totalSamples = 0;
     /// Samples the kernel dropped, not part of totalSamples.
     std::uint64_t lostSamples = 0;
+    /// How often the sampled code ran.
+    int runs = 0;
     /// Samples on each instruction of the listing, by listing index.
     std::vector<std::uint64_t> instructionSamples;
     /// Samples outside the listing, per function, most first. The kernel's

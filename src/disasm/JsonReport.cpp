@@ -52,7 +52,8 @@ void Array(std::ostream& out, const std::vector<T>& items, Write write) {
 void WriteListingJson(std::ostream& out, const Listing& listing, const HotShares* shares) {
     const bool sampled = shares != nullptr && shares->refusal.empty() && listing.error.empty();
     const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
-    out << "{\n  \"kernel\": " << OrNull(listing.kernelName) << ",\n  \"size_bytes\": " << listing.kernelSizeBytes
+    out << "{\n  \"kernel\": " << OrNull(listing.kernelName) << ",\n  \"folded_into\": " << OrNull(listing.foldedInto)
+        << ",\n  \"size_bytes\": " << listing.kernelSizeBytes
         << ",\n  \"syntax\": " << (listing.syntax == Syntax::Att ? "\"att\"" : "\"intel\"")
         << ",\n  \"error\": " << OrNull(listing.error)
         << ",\n  \"starts_after_call\": " << OrNull(listing.startsAfterCall) << ",\n  \"loop\": ";

@@ -103,9 +103,21 @@ public:
     void Build(std::span<const bench::TimedMarker> markers) {
         const Symbol* symbol = FindKernel();
         if (symbol == nullptr) return;
-        const TimedLabels labels = LabelsWithin(markers, symbol->address, symbol->address + symbol->sizeBytes);
+        TimedLabels labels = LabelsWithin(markers, symbol->address, symbol->address + symbol->sizeBytes);
         if (labels.begins.empty() && labels.ends.empty()) {
-            Fail("no timed-section markers in " + listing_.kernelName);
+            if (const Symbol* target = FoldedInto(*symbol)) {
+                symbol = target;
+                listing_.foldedInto = Demangle(target->name);
+                listing_.kernelAddress = target->address;
+                listing_.kernelSizeBytes = target->sizeBytes;
+                labels = LabelsWithin(markers, target->address, target->address + target->sizeBytes);
+            }
+        }
+        if (labels.begins.empty() && labels.ends.empty()) {
+            Fail("no timed-section markers in " +
+                 (listing_.foldedInto.empty() ? listing_.kernelName
+                                              : listing_.foldedInto + ", into which the compiler folded " +
+                                                    listing_.kernelName));
             return;
         }
         if (labels.begins.size() != 1 || labels.ends.size() != 1) {
@@ -153,6 +165,25 @@ private:
             return nullptr;
         }
         return symbol;
+    }
+
+    /// The function a thunk passes every call on to: straight code of a few
+    /// instructions (saving registers, moving arguments) around one call or
+    /// jump to the start of another function. nullptr for any other code.
+    const Symbol* FoldedInto(const Symbol& symbol) const {
+        static constexpr std::size_t kMostThunkInstructions = 8;
+        const FunctionCode code(symbol, decoder_);
+        if (!code.Error().empty() || code.Code().size() > kMostThunkInstructions) return nullptr;
+        const Symbol* target = nullptr;
+        for (const DecodedInstruction& instruction : code.Code()) {
+            if (instruction.flow == Flow::Next || instruction.flow == Flow::Return) continue;
+            const bool passesOn = (instruction.flow == Flow::Call || instruction.flow == Flow::Jump) &&
+                                  instruction.directTarget && !code.Holds(*instruction.directTarget);
+            if (!passesOn || target != nullptr) return nullptr;
+            target = image_.FunctionAt(*instruction.directTarget);
+            if (target == nullptr || target->address != *instruction.directTarget) return nullptr;
+        }
+        return target;
     }
 
     /// The callee of a call or the destination of a jump, by name.

@@ -29,6 +29,12 @@
 // duplicated by the compiler, or that cannot be followed gets an error that
 // says so, never some other code.
 //
+// Two kernels with identical bodies may be folded by the compiler (g++'s
+// -fipa-icf): as both addresses are taken, one of them becomes a thunk that
+// only calls or jumps to the other. Its own code holds no markers; the code
+// that runs when it is called is the other function's, so that one is listed,
+// and the listing names the fold.
+//
 // Decoding uses Zydis (Debian's libzydis-dev, Zydis 4): it decodes the whole
 // x86-64 instruction set through AVX-512 from current tables, says for every
 // operand whether it is read or written and how wide it is (what the store
@@ -109,9 +115,14 @@ struct LoopSummary {
 struct Listing {
     /// The kernel function's demangled name; empty if it has none.
     std::string kernelName;
-    /// Address of the kernel function in this process.
+    /// The demangled name of the function the compiler folded the kernel
+    /// into, whose code runs when the kernel is called; empty when the
+    /// kernel's own code holds its timed section.
+    std::string foldedInto;
+    /// Address of the code that runs: the kernel function, or the function
+    /// it was folded into.
     std::uint64_t kernelAddress = 0;
-    /// Size of the kernel function in bytes.
+    /// Size in bytes of the function at kernelAddress.
     std::uint64_t kernelSizeBytes = 0;
     /// The syntax of mnemonic and operands.
     Syntax syntax = Syntax::Intel;

@@ -49,9 +49,23 @@ std::string CallsText(const std::vector<std::string>& callees) {
     return text + ")";
 }
 
+/// Shares below this show as 0.0%.
+constexpr double kRarePercent = 0.05;
+
 std::string Share(const HotShares* shares, std::uint64_t samples) {
     if (shares == nullptr || !shares->refusal.empty()) return "";
     return Format("%5.1f%%", shares->Percent(samples));
+}
+
+/// percent as a bar of '#', columns wide at 100%, padded to its full width;
+/// a share too small for one column still shows as '.', so that no sampled
+/// instruction looks unsampled.
+std::string Bar(double percent, int columns) {
+    const int filled = static_cast<int>(percent * columns / 100.0 + 0.5);
+    std::string bar(static_cast<std::size_t>(std::clamp(filled, 0, columns)), '#');
+    if (bar.empty() && percent > 0.0) bar.push_back('.');
+    bar.resize(static_cast<std::size_t>(columns), ' ');
+    return bar;
 }
 
 }  // namespace
@@ -66,25 +80,39 @@ std::string SummaryLine(const Listing& listing) {
            StoresText(summary.storeWidthsBytes) + ", " + CallsText(summary.callees);
 }
 
-void WriteListingText(std::ostream& out, const Listing& listing, const HotShares* shares) {
+void WriteListingText(std::ostream& out, const Listing& listing, const HotShares* shares, int barColumns) {
     out << (listing.kernelName.empty() ? "kernel" : listing.kernelName) << ": timed section, "
         << (listing.syntax == Syntax::Att ? "AT&T" : "Intel") << " syntax\n";
+    if (!listing.foldedInto.empty())
+        out << "the compiler folded this kernel into " << listing.foldedInto << ": the same machine code runs\n";
     out << SummaryLine(listing) << "\n";
     if (!listing.error.empty()) return;
     const bool sampled = shares != nullptr && shares->refusal.empty();
     if (shares != nullptr && !sampled) out << shares->refusal << "\n";
-    const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
     if (sampled) {
         out << shares->totalSamples << " samples (" << shares->lostSamples << " lost)";
-        if (mainLoop != nullptr)
-            out << ", " << Format("%.1f%%", shares->Percent(LoopSamples(*shares, *mainLoop))) << " in the loop";
+        if (listing.mainLoop)
+            out << ", " << Format("%.1f%%", shares->Percent(LoopSamples(*shares, listing.loops[*listing.mainLoop])))
+                << " in the loop";
         out << "\n";
     }
-    if (!listing.startsAfterCall.empty()) out << "        after call " << listing.startsAfterCall << "\n";
+    const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
+    // The share column, and the bar after it where one is drawn.
+    const auto shareColumns = [&](std::uint64_t samples) {
+        if (!sampled) return std::string(6, ' ');
+        std::string text = Share(shares, samples);
+        if (barColumns > 0) {
+            text += ' ';
+            text += Bar(shares->Percent(samples), barColumns);
+        }
+        return text;
+    };
+    const std::string indent(shareColumns(0).size() + 2, ' ');
+    if (!listing.startsAfterCall.empty()) out << indent << "after call " << listing.startsAfterCall << "\n";
 
     for (std::size_t i = 0; i < listing.instructions.size(); ++i) {
         const Instruction& instruction = listing.instructions[i];
-        if (instruction.afterGap) out << "        ...\n";
+        if (instruction.afterGap) out << indent << "...\n";
         std::string mark = "  ";
         std::string comment;
         if (mainLoop != nullptr && std::binary_search(mainLoop->bodyIndices.begin(), mainLoop->bodyIndices.end(), i)) {
@@ -100,14 +128,14 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
 
         char offset[24];
         std::snprintf(offset, sizeof offset, "+0x%04llx", static_cast<unsigned long long>(instruction.offsetBytes));
-        std::string line = (sampled ? Share(shares, shares->instructionSamples[i]) : std::string(6, ' ')) + "  " +
-                           offset + " " + mark + " " + instruction.mnemonic;
+        const std::string share = shareColumns(sampled ? shares->instructionSamples[i] : 0);
+        std::string line = share + "  " + offset + " " + mark + " " + instruction.mnemonic;
         if (!instruction.operands.empty()) {
-            line.resize(std::max(line.size() + 1, std::size_t{30}), ' ');
+            line.resize(std::max(line.size() + 1, share.size() + 24), ' ');
             line += instruction.operands;
         }
         if (!comment.empty()) {
-            line.resize(std::max(line.size() + 1, std::size_t{68}), ' ');
+            line.resize(std::max(line.size() + 1, share.size() + 62), ' ');
             line += "; " + comment;
         }
         out << line << "\n";
@@ -115,10 +143,22 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
 
     if (!sampled) return;
     out << "outside the timed section:\n";
+    // Functions with a share too small to show one digit share one line.
+    std::uint64_t rareSamples = 0;
+    std::size_t rareFunctions = 0;
     for (const FunctionSamples& function : shares->outside) {
-        out << Share(shares, function.samples) << "  " << function.name << "\n";
+        if (shares->Percent(function.samples) < kRarePercent) {
+            rareSamples += function.samples;
+            ++rareFunctions;
+            continue;
+        }
+        out << shareColumns(function.samples) << "  " << function.name << "\n";
     }
-    out << Share(shares, shares->otherSamples) << "  other\n";
+    if (rareFunctions != 0) {
+        out << shareColumns(rareSamples) << "  " << Plural(rareFunctions, "more function", "more functions")
+            << ", each under " << Format("%.2f%%", kRarePercent) << "\n";
+    }
+    out << shareColumns(shares->otherSamples) << "  other\n";
 }
 
 }  // namespace disasm

@@ -65,15 +65,24 @@ bool CDialog::BuildWindow(CWnd* parent) {
     return true;
 }
 
-void CDialog::DestroyBuiltWindow() {
+void CDialog::ReleaseWindow() {
     for (CWnd* member : m_boundMembers) member->Detach();
     m_boundMembers.clear();
-    if (m_window) {
-        afx::DialogWindow* window = m_window;
-        m_window = nullptr;
-        Detach();
-        delete window;
-    }
+    m_window = nullptr;
+    Detach();
+}
+
+void CDialog::DestroyBuiltWindow() {
+    afx::DialogWindow* window = m_window;
+    ReleaseWindow();
+    delete window;
+}
+
+void CDialog::WindowDestroyed(afx::DialogWindow* window) {
+    // Destroyed on the dialog's own word, it is already released.
+    if (window != m_window) return;
+    ReleaseWindow();
+    PostNcDestroy();
 }
 
 INT_PTR CDialog::DoModal() {
@@ -108,7 +117,16 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 }
 
 void CDialog::DestroyWindow() {
+    if (!m_window) return;
+    if (InMessage()) {
+        // Qt must not delete a window inside one of its own events (a click
+        // on its button, a key it is handling): WindowDestroyed follows.
+        m_window->hide();
+        m_window->deleteLater();
+        return;
+    }
     DestroyBuiltWindow();
+    PostNcDestroy();
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -152,6 +170,15 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return OnInitDialog();
     case WM_CLOSE:
         return SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    case WM_CONTEXTMENU:
+        // A right-click nobody handled opens the system menu where it was
+        // made; the menu key opens it where Alt+Space does.
+        if (m_window) {
+            const CPoint point(lParam);
+            const bool byKeyboard = point == CPoint(-1, -1);
+            m_window->ShowSystemMenu(byKeyboard ? m_window->mapToGlobal(QPoint(0, 0)) : QPoint(point.x, point.y));
+        }
+        return 0;
     case WM_PAINT:
         if (m_window) m_window->DefaultPaint();
         return 0;

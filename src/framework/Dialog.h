@@ -1,4 +1,4 @@
-// Dialogs built from templates, run modally or (for the test driver) modeless.
+// Dialogs built from templates, run modally or modeless.
 #pragma once
 
 #include "Wnd.h"
@@ -37,9 +37,13 @@ public:
     /// Builds the window from the template, runs it until it ends, destroys
     /// it, and returns the value given to EndDialog (-1 when it could not be made).
     virtual INT_PTR DoModal();
-    /// Builds the window and shows it without a modal loop (tests, batch).
+    /// Builds the window and shows it without a modal loop: a modeless
+    /// dialog, which leaves its owner (parent, else the main window) working.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
     BOOL Create() { return Create(m_templateId); }
+    /// Destroys the window, then calls PostNcDestroy. Asked from within one
+    /// of the dialog's own messages, the window is hidden at once and
+    /// destroyed once that message is done with.
     void DestroyWindow();
 
     virtual BOOL OnInitDialog();
@@ -54,10 +58,17 @@ public:
 
     const afx::MessageMap* GetMessageMap() const override;
 
+    // For the layer: the window went, destroyed by DestroyWindow or with its
+    // parent window.
+    void WindowDestroyed(afx::DialogWindow* window);
+
 protected:
     virtual void OnOK();
     virtual void OnCancel();
     void OnPaint();
+    /// Called after the window has been destroyed, by whichever way; a
+    /// modeless dialog made with new deletes itself here.
+    virtual void PostNcDestroy() {}
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -65,6 +76,8 @@ private:
     friend void DDX_Control(CDataExchange* dx, int id, CWnd& control);
     bool BuildWindow(CWnd* parent);
     void DestroyBuiltWindow();
+    /// Lets go of the window: members detached, no window attached.
+    void ReleaseWindow();
     void OnDialogOk() { OnOK(); }
     void OnDialogCancel() { OnCancel(); }
 

@@ -18,6 +18,13 @@ QStringList JapaneseGothicFamilies() {
             QStringLiteral("TakaoPGothic"), QStringLiteral("TakaoGothic")};
 }
 
+// The installed fixed-width Japanese gothics that stand in for "MS Gothic",
+// whose half-width letters all take half the width of a full-width one.
+QStringList FixedJapaneseGothicFamilies() {
+    return {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
+            QStringLiteral("TakaoGothic")};
+}
+
 }  // namespace
 
 QFont TemplateFont(const wchar_t* face, int pointSize, int weight) {
@@ -26,6 +33,10 @@ QFont TemplateFont(const wchar_t* face, int pointSize, int weight) {
     if (family == QLatin1String("MS UI Gothic") || family == QLatin1String("MS Shell Dlg") ||
         family == QLatin1String("MS Shell Dlg 2")) {
         font.setFamilies(JapaneseGothicFamilies());
+    } else if (family == QLatin1String("MS Gothic")) {
+        font.setFamilies(FixedJapaneseGothicFamilies());
+        font.setStyleHint(QFont::Monospace);
+        font.setFixedPitch(true);
     } else {
         font.setFamily(family);
     }

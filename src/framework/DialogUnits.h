@@ -19,7 +19,8 @@ DialogBaseUnits BaseUnitsFor(const QFont& font);
 QRect MapDialogRect(const DialogBaseUnits& units, int x, int y, int cx, int cy);
 
 /// The font a template names, resolved to an installed face; "MS UI Gothic"
-/// and "MS Shell Dlg" become the installed Japanese gothics.
+/// and "MS Shell Dlg" become the installed Japanese gothics, "MS Gothic" the
+/// installed fixed-width one.
 QFont TemplateFont(const wchar_t* face, int pointSize, int weight);
 
 }  // namespace afx

@@ -9,6 +9,7 @@
 #include "Startup.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -18,6 +19,9 @@
 
 namespace afx {
 namespace {
+
+// One line of the template font is 8 dialog units high.
+constexpr int kLineHeightDialogUnits = 8;
 
 QWidget* MakeStatic(const ControlTemplate& c, QWidget* parent) {
     const DWORD type = c.style & SS_TYPEMASK;
@@ -46,6 +50,9 @@ QWidget* MakeStatic(const ControlTemplate& c, QWidget* parent) {
     }
     label->setText(text);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A static two or more lines high breaks its text between words, as an
+    // SS_LEFT static does; the one-line statics keep to one line.
+    label->setWordWrap(c.cy >= 2 * kLineHeightDialogUnits);
     return label;
 }
 
@@ -63,6 +70,8 @@ DialogWindow::~DialogWindow() {
         delete m_openMenu;
     }
     for (auto& [id, wrapper] : m_wrappers) wrapper->Detach();
+    // Also when Qt destroys this window with its parent window.
+    m_owner.WindowDestroyed(this);
 }
 
 void DialogWindow::Build(const DialogTemplate& tmpl) {
@@ -85,7 +94,7 @@ void DialogWindow::Build(const DialogTemplate& tmpl) {
     for (const ControlTemplate& c : tmpl.controls) {
         QWidget* w = MakeControl(c);
         QRect rect = MapDialogRect(units, c.x, c.y, c.cx, c.cy);
-        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull()) {
+        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull() && !label->wordWrap()) {
             // A label whose text is wider in this font than in the template's
             // own grows to the right rather than cut its text off. Shaping
             // the text is only needed when even the widest glyphs might not fit.
@@ -147,6 +156,11 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& c) {
         return button;
     }
     case ControlClass::Edit: {
+        if ((c.style & ES_MULTILINE) && (c.style & WS_VSCROLL)) {
+            auto* lines = new MultiLineEdit(c.style, this);
+            if (c.text) lines->SetWindowText(ToQString(c.text));
+            return lines;
+        }
         auto* edit = new EditControl(c.style, this);
         if (c.text) edit->setText(ToQString(c.text));
         const int id = c.id;
@@ -208,17 +222,11 @@ void DialogWindow::FocusFirstTabStop() {
 
 QMenu* DialogWindow::ShowSystemMenu(const QPoint& globalPos) {
     if (!m_hasSystemMenu) return nullptr;
-    auto* menu = new QMenu(this);
+    QMenu* menu = MakeQMenu(m_systemMenu, this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->setFont(font());
-    for (const CMenu::Item& item : m_systemMenu.Items()) {
-        if (item.flags & MF_SEPARATOR) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* action = menu->addAction(ToQString(item.text.GetString()));
-        const UINT id = item.id;
-        action->setData(id);
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        const UINT id = action->data().toUInt();
         connect(action, &QAction::triggered, this, [this, id] {
             m_owner.CallWindowProc(WM_SYSCOMMAND, id, 0);
         });
@@ -266,7 +274,25 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // A right-click (or the menu key) on a control is the dialog's to handle,
+    // naming the control; edit fields keep their own menus.
+    auto* control = qobject_cast<QWidget*>(watched);
+    const bool hasOwnMenu =
+        qobject_cast<QLineEdit*>(control) != nullptr || qobject_cast<QPlainTextEdit*>(control) != nullptr;
+    if (event->type() == QEvent::ContextMenu && control != nullptr && !hasOwnMenu) {
+        CWnd* wnd = Control(control->property("afxControlId").toInt());
+        SendContextMenu(wnd != nullptr ? wnd : &m_owner, *static_cast<QContextMenuEvent*>(event));
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void DialogWindow::SendContextMenu(CWnd* clicked, const QContextMenuEvent& event) {
+    // The menu key sends no point: (-1, -1), and the handler places the menu.
+    const LPARAM point = event.reason() == QContextMenuEvent::Keyboard
+                             ? MAKELPARAM(-1, -1)
+                             : MAKELPARAM(event.globalPos().x(), event.globalPos().y());
+    m_owner.CallWindowProc(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(clicked), point);
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event) {
@@ -276,7 +302,7 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
 }
 
 void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
-    ShowSystemMenu(event->globalPos());
+    SendContextMenu(&m_owner, *event);
     event->accept();
 }
 

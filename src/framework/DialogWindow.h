@@ -15,6 +15,7 @@
 #include <vector>
 
 class CDialog;
+class QContextMenuEvent;
 
 namespace afx {
 
@@ -24,6 +25,8 @@ public:
     DialogWindow(CDialog& owner, const DialogTemplate& tmpl, QWidget* parent);
     ~DialogWindow() override;
 
+    /// The dialog this window belongs to.
+    CDialog& Owner() const { return m_owner; }
     /// The wrapper of the control with this id, or nullptr.
     CWnd* Control(int id) const;
     /// The widget of the control with this id, or nullptr.
@@ -56,6 +59,8 @@ private:
     void Build(const DialogTemplate& tmpl);
     QWidget* MakeControl(const ControlTemplate& c);
     void SendCommand(int id, WORD code);
+    /// WM_CONTEXTMENU for a right-click on clicked (a control, or the dialog itself).
+    void SendContextMenu(CWnd* clicked, const QContextMenuEvent& event);
     void PressDefaultButton();
 
     CDialog& m_owner;

@@ -52,4 +52,23 @@ void EditControl::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
 }
 
+MultiLineEdit::MultiLineEdit(DWORD style, QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly((style & ES_READONLY) != 0);
+    setFrameShape((style & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
+    setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    const bool scrollsSideways = (style & (WS_HSCROLL | ES_AUTOHSCROLL)) != 0;
+    setLineWrapMode(scrollsSideways ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+    // Tab moves the focus on, as in any dialog.
+    setTabChangesFocus(true);
+}
+
+QString MultiLineEdit::WindowText() const {
+    return toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}
+
+void MultiLineEdit::SetWindowText(const QString& text) {
+    setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+}
+
 }  // namespace afx

@@ -1,9 +1,11 @@
-// The platform's edit control on a QLineEdit.
+// The platform's edit control: a one-line box on a QLineEdit, and a
+// multi-line one with scroll bars on a QPlainTextEdit.
 #pragma once
 
 #include "WinDef.h"
 
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 #include <functional>
 
@@ -26,6 +28,19 @@ protected:
 
 private:
     DWORD m_style;
+};
+
+/// A multi-line edit with scroll bars (ES_MULTILINE with WS_VSCROLL): it
+/// shows every line of its text. Lines are not wrapped where the style
+/// scrolls sideways (WS_HSCROLL or ES_AUTOHSCROLL).
+class MultiLineEdit : public QPlainTextEdit {
+public:
+    /// An edit with the template's ES_* and WS_* style bits.
+    MultiLineEdit(DWORD style, QWidget* parent);
+    /// The text with its line breaks as "\r\n", as the platform gives it.
+    QString WindowText() const;
+    /// Replaces the text; "\r\n" and "\n" both break lines.
+    void SetWindowText(const QString& text);
 };
 
 }  // namespace afx

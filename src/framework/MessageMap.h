@@ -9,6 +9,7 @@
 #include <type_traits>
 
 class CCmdTarget;
+class CWnd;
 
 namespace afx {
 
@@ -35,12 +36,16 @@ struct MemberClass<R (C::*)(A...)> {
 };
 
 /// Adapts a member function to MessageThunk. The handler shapes the program
-/// uses: void(), void(UINT, LPARAM) and HCURSOR().
+/// uses: void(), void(UINT, LPARAM), void(CWnd*, CPoint) (WM_CONTEXTMENU:
+/// the window clicked and the point on the screen) and HCURSOR().
 template <auto Handler>
 LRESULT Call(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
     using Class = typename MemberClass<decltype(Handler)>::type;
     auto& self = static_cast<Class&>(target);
-    if constexpr (std::is_invocable_v<decltype(Handler), Class&, UINT, LPARAM>) {
+    if constexpr (std::is_invocable_v<decltype(Handler), Class&, CWnd*, CPoint>) {
+        (self.*Handler)(reinterpret_cast<CWnd*>(wParam), CPoint(lParam));
+        return 0;
+    } else if constexpr (std::is_invocable_v<decltype(Handler), Class&, UINT, LPARAM>) {
         (self.*Handler)(static_cast<UINT>(wParam), lParam);
         return 0;
     } else if constexpr (std::is_same_v<std::invoke_result_t<decltype(Handler), Class&>, void>) {

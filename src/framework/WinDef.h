@@ -24,6 +24,22 @@ struct RECT {
     int bottom = 0;
 };
 
+struct POINT {
+    int x = 0;
+    int y = 0;
+};
+
+/// A point on the screen or in a window, in pixels.
+class CPoint : public POINT {
+public:
+    CPoint() = default;
+    CPoint(int initX, int initY) : POINT{initX, initY} {}
+    /// The point a message packs into its lParam: x in the low word, y in the high word, each signed.
+    explicit CPoint(LPARAM packed)
+        : POINT{static_cast<std::int16_t>(packed & 0xFFFF), static_cast<std::int16_t>((packed >> 16) & 0xFFFF)} {}
+    bool operator==(const CPoint& other) const { return x == other.x && y == other.y; }
+};
+
 class CIconImage;  // defined by the layer; an icon with all of its images
 using HICON = const CIconImage*;
 using HCURSOR = HICON;
@@ -35,12 +51,18 @@ using HMENU = CMenu*;
 constexpr WORD LOWORD(WPARAM v) { return static_cast<WORD>(v & 0xFFFF); }
 constexpr WORD HIWORD(WPARAM v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
 constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return WPARAM(low) | (WPARAM(high) << 16); }
+/// Two signed 16-bit values in one lParam, as a point on the screen is sent.
+constexpr LPARAM MAKELPARAM(int low, int high) {
+    return static_cast<LPARAM>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(low)) |
+                               (static_cast<std::uint32_t>(static_cast<std::uint16_t>(high)) << 16));
+}
 
 // Window messages.
 inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
 inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
+inline constexpr UINT WM_CONTEXTMENU = 0x007B;
 inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
@@ -68,6 +90,12 @@ inline constexpr UINT MB_ICONMASK = 0x000000F0;
 inline constexpr UINT MF_STRING = 0x0000;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
 
+// TrackPopupMenu flags.
+inline constexpr UINT TPM_LEFTALIGN = 0x0000;
+inline constexpr UINT TPM_RIGHTBUTTON = 0x0002;
+inline constexpr UINT TPM_NONOTIFY = 0x0080;
+inline constexpr UINT TPM_RETURNCMD = 0x0100;
+
 // WM_SETICON.
 inline constexpr WPARAM ICON_SMALL = 0;
 inline constexpr WPARAM ICON_BIG = 1;
@@ -84,6 +112,8 @@ inline constexpr DWORD WS_DISABLED = 0x08000000;
 inline constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
 inline constexpr DWORD WS_CAPTION = 0x00C00000;
 inline constexpr DWORD WS_BORDER = 0x00800000;
+inline constexpr DWORD WS_VSCROLL = 0x00200000;
+inline constexpr DWORD WS_HSCROLL = 0x00100000;
 inline constexpr DWORD WS_SYSMENU = 0x00080000;
 inline constexpr DWORD WS_GROUP = 0x00020000;
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
@@ -103,6 +133,7 @@ inline constexpr DWORD BS_TYPEMASK = 0xF;
 // Edit styles.
 inline constexpr DWORD ES_MULTILINE = 0x0004;
 inline constexpr DWORD ES_LOWERCASE = 0x0010;
+inline constexpr DWORD ES_AUTOVSCROLL = 0x0040;
 inline constexpr DWORD ES_AUTOHSCROLL = 0x0080;
 inline constexpr DWORD ES_READONLY = 0x0800;
 inline constexpr DWORD ES_WANTRETURN = 0x1000;

@@ -3,6 +3,7 @@
 #include "Dialog.h"
 #include "DialogWindow.h"
 #include "EditControl.h"
+#include "Font.h"
 #include "Icon.h"
 #include "QtText.h"
 #include "WinApp.h"
@@ -53,12 +54,7 @@ bool CCmdTarget::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     return true;
 }
 
-// ---------------------------------------------------------------- menus and painting
-
-BOOL CMenu::AppendMenuW(UINT flags, UINT id, LPCWSTR text) {
-    m_items.push_back({flags, id, CString(text)});
-    return TRUE;
-}
+// ---------------------------------------------------------------- painting
 
 CPaintDC::CPaintDC(CWnd* wnd) {
     if (wnd && wnd->Widget()) m_painter = std::make_unique<QPainter>(wnd->Widget());
@@ -116,6 +112,7 @@ void CWnd::GetWindowTextW(CString& text) const {
     }
     QString q;
     if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) q = edit->text();
+    else if (auto* lines = dynamic_cast<afx::MultiLineEdit*>(m_widget)) q = lines->WindowText();
     else if (auto* button = dynamic_cast<QAbstractButton*>(m_widget)) q = button->text();
     else if (auto* label = dynamic_cast<QLabel*>(m_widget)) q = label->text();
     else q = m_widget->windowTitle();
@@ -126,9 +123,31 @@ void CWnd::SetWindowTextW(LPCWSTR text) {
     if (!m_widget) return;
     const QString q = afx::ToQString(text);
     if (auto* edit = dynamic_cast<afx::EditControl*>(m_widget)) edit->setText(q);
+    else if (auto* lines = dynamic_cast<afx::MultiLineEdit*>(m_widget)) lines->SetWindowText(q);
     else if (auto* button = dynamic_cast<QAbstractButton*>(m_widget)) button->setText(q);
     else if (auto* label = dynamic_cast<QLabel*>(m_widget)) label->setText(q);
     else m_widget->setWindowTitle(q);
+}
+
+// Qt repaints a widget whose font changed: there is nothing to redraw by hand.
+void CWnd::SetFont(CFont* font, BOOL /*redraw*/) {
+    if (m_widget && font) m_widget->setFont(font->Font());
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+    if (!m_widget) return FALSE;
+    const bool wasDisabled = !m_widget->isEnabled();
+    m_widget->setEnabled(enable != FALSE);
+    return wasDisabled ? TRUE : FALSE;
+}
+
+void CWnd::GetWindowRect(RECT* rect) const {
+    if (!rect) return;
+    *rect = RECT{};
+    if (!m_widget) return;
+    const QRect frame = m_widget->isWindow() ? m_widget->frameGeometry()
+                                             : QRect(m_widget->mapToGlobal(QPoint(0, 0)), m_widget->size());
+    *rect = RECT{frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
 }
 
 CWnd* CWnd::GetDlgItem(int id) const {
@@ -178,6 +197,10 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnWndMsg(message, wParam, lParam, &result)) return result;
     return DefWindowProc(message, wParam, lParam);
+}
+
+void CWnd::OnContextMenu(CWnd* /*pWnd*/, CPoint /*point*/) {
+    Default();
 }
 
 LRESULT CWnd::Default() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AfxString.h"
+#include "Menu.h"
 #include "MessageMap.h"
 #include "WinDef.h"
 
@@ -16,22 +17,7 @@ class CWnd;
 /// An icon with all of its images (the layer picks the size it needs).
 class CIconImage;
 
-/// A menu as items; the layer turns it into a real popup when it is shown.
-class CMenu {
-public:
-    struct Item {
-        UINT flags;   ///< MF_STRING or MF_SEPARATOR
-        UINT id;
-        CString text;
-    };
-
-    static CMenu* FromHandle(HMENU menu) { return menu; }
-    BOOL AppendMenuW(UINT flags, UINT id = 0, LPCWSTR text = nullptr);
-    const std::vector<Item>& Items() const { return m_items; }
-
-private:
-    std::vector<Item> m_items;
-};
+class CFont;
 
 /// A paint context on a window, open while its paint message is handled.
 class CPaintDC {
@@ -56,6 +42,13 @@ public:
     void GetWindowTextW(CString& text) const;
     /// Replaces the window's text. Raises no change notification.
     void SetWindowTextW(LPCWSTR text);
+
+    /// Draws the window's text in font from now on; the font must outlive the window.
+    void SetFont(CFont* font, BOOL redraw = TRUE);
+    /// Lets the user work the window (TRUE) or greys it out (FALSE).
+    BOOL EnableWindow(BOOL enable = TRUE);
+    /// The window's frame on the screen, in pixels.
+    void GetWindowRect(RECT* rect) const;
 
     int GetDlgCtrlID() const { return m_id; }
     /// The child control with this id, or nullptr.
@@ -82,6 +75,10 @@ public:
 
 protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    /// Default processing of a right-click on pWnd at point (WM_CONTEXTMENU).
+    void OnContextMenu(CWnd* pWnd, CPoint point);
+    /// True while one of this window's messages is being handled.
+    bool InMessage() const { return m_current.message != 0; }
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     struct CurrentMessage {

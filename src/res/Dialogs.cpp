@@ -123,6 +123,17 @@ constexpr ControlTemplate kVersionControls[] = {
     {-1, Static, L"結果は環境により大きく変わります。", kVersionLine, 14, 134, 182, 8},
 };
 
+// The machine-code box: a two-line notice of what the shares are (wrapped),
+// the listing in a read-only box that scrolls both ways, and its buttons.
+constexpr DWORD kListing = kShown | WS_BORDER | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
+                           ES_AUTOHSCROLL | ES_READONLY;
+constexpr ControlTemplate kDisasmControls[] = {
+    {IDC_DISASM_NOTICE, Static, nullptr, kLabel, 7, 7, 526, 16},
+    {IDC_DISASM_LISTING, Edit, nullptr, kListing, 7, 27, 526, 250},
+    {IDC_DISASM_SAMPLE, Button, L"時間の内訳を測る", kButton, 7, 283, 90, 14},
+    {IDCANCEL, Button, L"閉じる", kDefaultButton, 483, 283, 50, 14},
+};
+
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 // No minimise or maximise box and no sizing border: the window keeps its size.
 constexpr DWORD kMainStyle =
@@ -130,10 +141,12 @@ constexpr DWORD kMainStyle =
 
 }  // namespace
 
-const afx::DialogTemplate kDialogs[3] = {
+const afx::DialogTemplate kDialogs[4] = {
     {IDD_VELQUOR_DIALOG, kMainStyle, WS_EX_APPWINDOW, 0, 0, 686, 374, L"Lumorak", L"MS UI Gothic", 9, 0, kMainControls},
     {IDD_ABOUTBOX, kBoxStyle, 0, 0, 0, 170, 62, L"Velquor について", L"MS UI Gothic", 9, 0, kAboutControls},
     {IDD_VERSION, kBoxStyle, 0, 0, 0, 277, 174, L"バージョン情報", L"MS Shell Dlg", 8, 400, kVersionControls},
+    {IDD_DISASM, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 540, 304, L"計測ループの機械語", L"MS UI Gothic", 9,
+     0, kDisasmControls},
 };
 
 }  // namespace res

@@ -13,6 +13,15 @@ inline constexpr UINT IDI_ALTERNATE = 133;
 inline constexpr UINT IDD_VERSION = 130;
 inline constexpr UINT IDM_ABOUTBOX = 0x0010;
 
+// The machine-code box of a benchmark button's kernel, opened from the
+// buttons' right-click menu.
+inline constexpr UINT IDD_DISASM = 140;
+inline constexpr UINT IDS_KERNEL_DISASM = 141;
+inline constexpr UINT ID_KERNEL_DISASM = 32771;
+inline constexpr int IDC_DISASM_NOTICE = 1100;
+inline constexpr int IDC_DISASM_LISTING = 1101;
+inline constexpr int IDC_DISASM_SAMPLE = 1102;
+
 /// Every resource of the program file.
 const afx::ResourceSet& ProgramResources();
 

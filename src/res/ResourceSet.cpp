@@ -19,6 +19,7 @@ namespace {
 
 constexpr afx::StringResource kStrings[] = {
     {IDS_ABOUTBOX, L"Velquorについて(&A)..."},
+    {IDS_KERNEL_DISASM, L"計測ループの機械語を表示(&M)..."},
 };
 
 // Dialog-init records: (16-bit id, 16-bit message, 32-bit length, bytes)...,

@@ -78,4 +78,18 @@ asm(".pushsection .text\n"
     "call velquor_asm_clock\n"
     "ret\n"
     END("velquor_asm_unreachable_end")
+
+    FUNCTION("velquor_asm_folded")
+    "push %rbx\n"
+    "mov %rdi, %rbx\n"
+    "call velquor_asm_fill\n"
+    "mov %rbx, %rax\n"
+    "pop %rbx\n"
+    "ret\n"
+    END("velquor_asm_folded")
+
+    FUNCTION("velquor_asm_two_targets")
+    "call velquor_asm_clock\n"
+    "jmp velquor_asm_fill\n"
+    END("velquor_asm_two_targets")
     ".popsection\n");

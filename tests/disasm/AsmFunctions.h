@@ -27,4 +27,12 @@ void velquor_asm_duplicated_marker();
 /// A begin marker followed by a return: the end marker cannot be reached.
 void velquor_asm_unreachable_end();
 
+/// A thunk as g++'s identical-code folding leaves one: it saves a register,
+/// calls velquor_asm_fill, restores and returns.
+void velquor_asm_folded();
+
+/// Calls velquor_asm_clock, then jumps to velquor_asm_fill: two functions
+/// reached, so no thunk, and no markers of its own.
+void velquor_asm_two_targets();
+
 }

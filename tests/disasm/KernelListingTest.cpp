@@ -1,7 +1,9 @@
-// Kernels compiled as the program's are: each lists its own timed section,
-// and the listings show what tells the containers apart.
+// Kernels compiled as the program's are, and the program's own: each lists
+// its own timed section, and the listings show what tells the containers apart.
 #include "AsmFunctions.h"
 #include "TestKernels.h"
+#include "bench/Buttons.h"
+#include "disasm/KernelProfile.h"
 #include "disasm/Listing.h"
 #include "disasm/Loops.h"
 #include "disasm/TextReport.h"
@@ -10,6 +12,8 @@
 
 #include <algorithm>
 #include <iostream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -154,6 +158,25 @@ TEST(KernelListing, TheStringLoopCallsFormattingThroughThePlt) {
     EXPECT_NE(std::find(loop.callees.begin(), loop.callees.end(), "swprintf"), loop.callees.end());
 }
 
+TEST(KernelListing, AFoldedKernelListsTheCodeItPassesItsCallsTo) {
+    const Listing fill = ListOf(reinterpret_cast<const void*>(&velquor_asm_fill));
+    const Listing folded = ListOf(reinterpret_cast<const void*>(&velquor_asm_folded));
+    ASSERT_EQ(folded.error, "");
+    EXPECT_EQ(folded.kernelName, "velquor_asm_folded");
+    EXPECT_EQ(folded.foldedInto, "velquor_asm_fill");
+    EXPECT_EQ(folded.kernelAddress, fill.kernelAddress);
+    ASSERT_EQ(folded.instructions.size(), fill.instructions.size());
+    for (std::size_t i = 0; i < fill.instructions.size(); ++i) {
+        EXPECT_EQ(folded.instructions[i].address, fill.instructions[i].address);
+    }
+    // Code that does more than pass one call on is no thunk: never list another function's code for it.
+    const Listing twoTargets = ListOf(reinterpret_cast<const void*>(&velquor_asm_two_targets));
+    EXPECT_NE(twoTargets.error.find("no timed-section markers in velquor_asm_two_targets"), std::string::npos)
+        << twoTargets.error;
+    EXPECT_EQ(twoTargets.foldedInto, "");
+    EXPECT_TRUE(twoTargets.instructions.empty());
+}
+
 TEST(KernelListing, SaysWhyItShowsNoSection) {
     const Listing unmarked = ListOf(testkernels::FillUnmarked);
     EXPECT_NE(unmarked.error.find("no timed-section markers"), std::string::npos) << unmarked.error;
@@ -172,6 +195,127 @@ TEST(KernelListing, SaysWhyItShowsNoSection) {
         ListOf(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(&velquor_asm_fill) + 6));
     EXPECT_NE(inside.error.find("is not the start of a function"), std::string::npos) << inside.error;
     EXPECT_TRUE(inside.instructions.empty());
+}
+
+}  // namespace
+
+// The program's own kernels, as the button table names them and as the
+// program runs them.
+namespace {
+
+const bench::ButtonSpec& Button(int id) {
+    const bench::ButtonSpec* button = bench::FindButton(id);
+    if (button == nullptr) throw std::logic_error("no button " + std::to_string(id));
+    return *button;
+}
+
+Listing ListOf(const bench::ButtonSpec& button) { return ListOf(reinterpret_cast<const void*>(button.kernel)); }
+
+/// The kernels that fill an array of int (or of unsigned long long) element by element.
+constexpr int kIntFillButtons[] = {1000, 1002, 1004, 1006, 1008, 1012, 1014, 1018,
+                                   1020, 1022, 1037, 1039, 1041, 1043, 1053};
+/// The kernels whose elements are strings formatted from the index.
+constexpr int kStringButtons[] = {1010, 1016, 1024, 1030, 1032, 1035};
+
+TEST(ProgramKernels, EachListsTheTimedSectionOfTheCodeThatRuns) {
+    for (const bench::ButtonSpec& button : bench::kButtons) {
+        SCOPED_TRACE(button.buttonId);
+        const Listing listing = ListOf(button);
+        ASSERT_EQ(listing.error, "");
+        ASSERT_FALSE(listing.instructions.empty());
+        for (const disasm::Instruction& instruction : listing.instructions) {
+            EXPECT_GE(instruction.address, listing.kernelAddress);
+            EXPECT_LE(instruction.address + instruction.lengthBytes, listing.kernelAddress + listing.kernelSizeBytes);
+        }
+        EXPECT_NE(listing.startsAfterCall.find("system_clock::now"), std::string::npos) << listing.startsAfterCall;
+        if (listing.foldedInto.empty()) {
+            EXPECT_EQ(listing.kernelAddress, reinterpret_cast<std::uint64_t>(button.kernel));
+        } else {
+            // A folded kernel lists the kernel it was folded into, and says so.
+            const bench::ButtonSpec* twin = nullptr;
+            for (const bench::ButtonSpec& other : bench::kButtons) {
+                if (reinterpret_cast<std::uint64_t>(other.kernel) == listing.kernelAddress) twin = &other;
+            }
+            ASSERT_NE(twin, nullptr) << listing.foldedInto;
+            EXPECT_EQ(listing.foldedInto, ListOf(*twin).kernelName);
+            std::ostringstream text;
+            disasm::WriteListingText(text, listing, nullptr);
+            EXPECT_NE(text.str().find("the compiler folded this kernel into " + listing.foldedInto), std::string::npos);
+        }
+    }
+}
+
+TEST(ProgramKernels, EachHasOneMarkedLoopButTheKernelThatMovesAPointer) {
+    for (const bench::ButtonSpec& button : bench::kButtons) {
+        SCOPED_TRACE(button.buttonId);
+        const Listing listing = ListOf(button);
+        ASSERT_EQ(listing.error, "");
+        std::cout << button.buttonId << " " << listing.kernelName << ": " << disasm::SummaryLine(listing) << "\n";
+        if (button.buttonId == 1055) continue;
+        ASSERT_TRUE(listing.mainLoop);
+#if defined(__clang__)
+        EXPECT_GE(listing.loops.size(), 1u);
+#else
+        EXPECT_EQ(listing.loops.size(), 1u);
+#endif
+    }
+    // 1055 moves g_pStaticArrayInit by 2 x count elements and writes no
+    // element: its section is one addition, no loop.
+    const Listing pointer = ListOf(Button(1055));
+    EXPECT_TRUE(pointer.loops.empty());
+    EXPECT_EQ(disasm::SummaryLine(pointer).rfind("no loop in the timed section", 0), 0u);
+    EXPECT_TRUE(std::any_of(pointer.instructions.begin(), pointer.instructions.end(), [](const auto& i) {
+        return i.dataName == "g_pStaticArrayInit" && !i.storeWidthsBytes.empty();
+    }));
+}
+
+TEST(ProgramKernels, WhatTheLoopsDoTellsTheContainersApart) {
+    for (int id : kIntFillButtons) {
+        const disasm::LoopSummary loop = MainLoop(ListOf(Button(id)));
+        EXPECT_FALSE(loop.storeWidthsBytes.empty()) << id << ": the loop stores its elements";
+    }
+    // at() compares the index with the size and leaves the loop for the
+    // bounds failure; [] has neither.
+    const Listing at = ListOf(Button(1004));
+    const Listing index = ListOf(Button(1008));
+    const auto& atLoop = at.loops.at(at.mainLoop.value()).bodyIndices;
+    EXPECT_TRUE(
+        std::any_of(atLoop.begin(), atLoop.end(), [&](std::size_t i) { return at.instructions[i].mnemonic == "cmp"; }));
+    EXPECT_TRUE(LoopBranchesToCall(at, "std::__throw_out_of_range"));
+    EXPECT_FALSE(LoopBranchesToCall(index, "std::__throw_"));
+    // push_back without reserve grows inside the loop: it reaches a call.
+    EXPECT_FALSE(MainLoop(ListOf(Button(1006))).callees.empty());
+    for (int id : kStringButtons) {
+        const std::vector<std::string> callees = MainLoop(ListOf(Button(id))).callees;
+        EXPECT_TRUE(std::any_of(callees.begin(), callees.end(), [](const std::string& callee) {
+            return callee.find("Format") != std::string::npos || callee.find("printf") != std::string::npos;
+        })) << id << ": the loop formats each element";
+    }
+}
+
+TEST(ProgramKernels, SampledSharesAddUpAndTheUntouchedIntArraysSpendMostTimeInTheLoop) {
+    using namespace std::chrono_literals;
+    for (int id : kIntFillButtons) {
+        const bench::ButtonSpec& button = Button(id);
+        const Listing listing = ListOf(button);
+        const disasm::HotShares shares = disasm::ProfileKernel(listing, button.kernel, 100000, 200ms);
+        if (!shares.refusal.empty()) GTEST_SKIP() << shares.refusal;
+        std::uint64_t attributed = shares.otherSamples;
+        for (std::uint64_t samples : shares.instructionSamples) attributed += samples;
+        for (const disasm::FunctionSamples& function : shares.outside) attributed += function.samples;
+        EXPECT_EQ(attributed, shares.totalSamples) << id;
+        ASSERT_GT(shares.totalSamples, 0u) << id;
+        const double loopPercent = shares.Percent(disasm::LoopSamples(shares, listing.loops.at(*listing.mainLoop)));
+        std::cout << id << ": " << shares.totalSamples << " samples, " << loopPercent << "% in the marked loop\n";
+        // Where the preparation fills the array first (the zeros of 1004 and
+        // 1008, the memset of 1012 and 1014) or the release resets it (the
+        // global arrays), that work has its own share outside the section;
+        // the arrays taken as they come spend most of a click in the loop.
+        const bool untouched = id == 1000 || id == 1018 || id == 1020 || id == 1022;
+        if (untouched && testkernels::kLibraryInlined) {
+            EXPECT_GE(loopPercent, 50.0) << id;
+        }
+    }
 }
 
 }  // namespace

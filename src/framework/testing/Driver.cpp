@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -98,6 +100,9 @@ DialogDriver::~DialogDriver() {
 
 void DialogDriver::Flush() const {
     QApplication::processEvents();
+    // Windows closed from within their own events go now, as the program's
+    // event loop would delete them.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QWidget* DialogDriver::ControlWidget(int id) const {
@@ -255,6 +260,52 @@ bool DialogDriver::ChooseSystemMenuItem(UINT id, bool byKeyboard) {
     menu->close();
     Flush();
     return false;
+}
+
+std::vector<CMenu::Item> DialogDriver::RightClick(int id, UINT choose, bool byKeyboard) {
+    QWidget* target = id ? ControlWidget(id) : m_dialog->Widget();
+    if (!target) return {};
+    std::vector<CMenu::Item> items;
+    // The menu may wait in a loop of its own (TrackPopupMenu) or open and
+    // return (the system menu, an edit field's menu): either way it is the
+    // active popup once the events queued now are handled.
+    QTimer::singleShot(0, target, [&items, choose] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        QAction* chosen = nullptr;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) {
+                items.push_back({MF_SEPARATOR, 0, CString()});
+                continue;
+            }
+            const UINT itemId = action->data().toUInt();
+            items.push_back({MF_STRING, itemId, FromQString(action->text())});
+            if (choose != 0 && itemId == choose) chosen = action;
+        }
+        if (!chosen) {
+            menu->close();
+            return;
+        }
+        menu->setActiveAction(chosen);
+        SendKey(menu, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    });
+    if (byKeyboard) target->setFocus(Qt::OtherFocusReason);
+    const QPoint inside(target->width() / 2, target->height() / 2);
+    QContextMenuEvent event(byKeyboard ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse, inside,
+                            target->mapToGlobal(inside));
+    QApplication::sendEvent(target, &event);
+    Flush();
+    return items;
+}
+
+std::vector<CDialog*> DialogDriver::OwnedDialogs() const {
+    std::vector<CDialog*> dialogs;
+    QWidget* window = m_dialog->Widget();
+    if (!window) return dialogs;
+    for (DialogWindow* owned : window->findChildren<DialogWindow*>(Qt::FindDirectChildrenOnly)) {
+        if (owned->isVisible()) dialogs.push_back(&owned->Owner());
+    }
+    return dialogs;
 }
 
 }  // namespace afx

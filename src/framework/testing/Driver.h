@@ -91,6 +91,16 @@ public:
     /// Opens the system menu and chooses the item with this id; false when there is none.
     bool ChooseSystemMenuItem(UINT id, bool byKeyboard = true);
 
+    /// Right-clicks the control with this id (0: the dialog's background), or
+    /// presses the menu key on it, and returns the items of the menu that
+    /// opens (an edit field's own menu: its texts, ids 0). Chooses the item
+    /// with id choose as a user would; with 0 the menu is dismissed. Empty
+    /// when no menu opened.
+    std::vector<CMenu::Item> RightClick(int id, UINT choose = 0, bool byKeyboard = false);
+
+    /// The modeless dialogs this dialog's window owns and shows, oldest first.
+    std::vector<CDialog*> OwnedDialogs() const;
+
     MessageBoxRecorder& Boxes() { return *m_boxes; }
 
 private:

@@ -1,0 +1,55 @@
+// The right-click menu of the benchmark buttons: what a developer can ask of
+// a button's kernel besides running it. One table lists the items; each
+// names the handler that acts on the button's kernel.
+#include "DisasmDlg.h"
+#include "VelquorDlg.h"
+#include "bench/Buttons.h"
+
+#include <string>
+
+namespace {
+
+/// One item of the menu.
+struct KernelMenuItem {
+    UINT command;
+    /// Its text in the string table.
+    UINT textId;
+    void (CVelquorDlg::*handler)(const bench::ButtonSpec& button);
+};
+
+}  // namespace
+
+void CVelquorDlg::OnContextMenu(CWnd* pWnd, CPoint point) {
+    static constexpr KernelMenuItem kItems[] = {
+        {res::ID_KERNEL_DISASM, res::IDS_KERNEL_DISASM, &CVelquorDlg::OnKernelDisasm},
+    };
+    const bench::ButtonSpec* button = pWnd != nullptr ? bench::FindButton(pWnd->GetDlgCtrlID()) : nullptr;
+    if (button == nullptr) {
+        CDialogEx::OnContextMenu(pWnd, point);
+        return;
+    }
+    if (point == CPoint(-1, -1)) {
+        // The menu key: the menu opens below the button.
+        RECT rect;
+        pWnd->GetWindowRect(&rect);
+        point = CPoint(rect.left, rect.bottom);
+    }
+    CMenu menu;
+    menu.CreatePopupMenu();
+    for (const KernelMenuItem& item : kItems) {
+        CString text;
+        text.LoadString(item.textId);
+        menu.AppendMenuW(MF_STRING, item.command, text);
+    }
+    const UINT chosen =
+        static_cast<UINT>(menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
+    for (const KernelMenuItem& item : kItems) {
+        if (item.command == chosen) (this->*item.handler)(*button);
+    }
+}
+
+void CVelquorDlg::OnKernelDisasm(const bench::ButtonSpec& button) {
+    CString countText;
+    const int count = ReadCount(button, countText);
+    CDisasmDlg::Open(button.kernel, CString(std::string(button.name).c_str()), count, this);
+}
