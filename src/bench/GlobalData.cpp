@@ -2,10 +2,13 @@
 
 // Zero-initialised: the arrays lie in .bss, so the program file stores no
 // contents for them and their pages are only mapped when a button fills them.
-std::array<unsigned long long, bench::kGlobalArrayLength> g_stdArray;
-std::array<unsigned long long, bench::kGlobalArrayLength> g_stdArrayInit;
-unsigned long long g_staticArray[bench::kGlobalArrayLength];
-unsigned long long g_staticArrayInit[bench::kGlobalArrayLength];
+//
+// Each starts on a cache line, so that which lines a fill of count elements
+// touches does not depend on where the linker happened to place the array.
+alignas(64) std::array<unsigned long long, bench::kGlobalArrayLength> g_stdArray;
+alignas(64) std::array<unsigned long long, bench::kGlobalArrayLength> g_stdArrayInit;
+alignas(64) unsigned long long g_staticArray[bench::kGlobalArrayLength];
+alignas(64) unsigned long long g_staticArrayInit[bench::kGlobalArrayLength];
 
 // Constant initialisation: the addresses are fixed before any code runs.
 constinit unsigned long long* g_pStaticArray = g_staticArray;
