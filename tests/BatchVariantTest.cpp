@@ -126,10 +126,10 @@ TEST_F(BatchVariantTest, BlocksPutTheVariantsOfOneButtonSideBySide) {
 }
 
 batch::BatchRun RunVariants(const std::vector<int>& buttons, std::vector<const bench::Variant*> variants, int repetitions,
-                            batch::Order order) {
+                            batch::Order order, const wchar_t* count = L"1000") {
     batch::Options options;
     options.buttons = buttons;
-    options.countText = L"1000";
+    options.countText = count;
     options.repetitions = repetitions;
     options.variants = std::move(variants);
     options.order = order;
@@ -210,12 +210,13 @@ TEST_F(BatchVariantTest, EachVariantHasItsOwnNameAndItsStatisticsCountOnlyItsOwn
 }
 
 TEST_F(BatchVariantTest, EveryClickStatesItsBytesPerSecondAndItsShareOfTheLimitMeasuredFirst) {
-    const batch::BatchRun run = RunVariants({1000, 1041, 1055, 1024}, {&bench::DefaultVariant()}, 3, batch::Order::Blocks);
-    // The sizes these buttons store: 1000 int, 1000 elements of a global array,
-    // and the 100000 strings of the fixed array; the moving pointer stores nothing.
+    const batch::BatchRun run =
+        RunVariants({1000, 1041, 1055, 1024}, {&bench::DefaultVariant()}, 3, batch::Order::Blocks, L"20000");
+    // The sizes these buttons store: 20000 int, 20000 elements of a global
+    // array, and the 100000 strings of the fixed array; the moving pointer stores nothing.
     ASSERT_EQ(run.storeLimits.size(), 3u);
-    const double intLimit = run.storeLimits.at({4000, bench::StorePlacement::Reused});
-    const double globalLimit = run.storeLimits.at({8000, bench::StorePlacement::SpreadOverGlobalArray});
+    const double intLimit = run.storeLimits.at({80000, bench::StorePlacement::Reused});
+    const double globalLimit = run.storeLimits.at({160000, bench::StorePlacement::SpreadOverGlobalArray});
     EXPECT_GT(run.storeLimits.at({800000, bench::StorePlacement::Reused}), 0);
 
     for (const batch::Click& c : run.clicks) {
@@ -226,7 +227,7 @@ TEST_F(BatchVariantTest, EveryClickStatesItsBytesPerSecondAndItsShareOfTheLimitM
             continue;
         }
         ASSERT_TRUE(c.rate.bytesPerSecond && c.rate.fractionOfLimit) << c.buttonId;
-        const double bytes = c.buttonId == 1000 ? 4000 : c.buttonId == 1041 ? 8000 : 800000;
+        const double bytes = c.buttonId == 1000 ? 80000 : c.buttonId == 1041 ? 160000 : 800000;
         EXPECT_NEAR(*c.rate.bytesPerSecond, bytes / seconds, *c.rate.bytesPerSecond * 1e-9) << c.buttonId;
         if (c.buttonId == 1000) {
             EXPECT_NEAR(*c.rate.fractionOfLimit, *c.rate.bytesPerSecond / intLimit, 1e-9);
@@ -245,7 +246,7 @@ TEST_F(BatchVariantTest, EveryClickStatesItsBytesPerSecondAndItsShareOfTheLimitM
         }
         ASSERT_TRUE(r.timeAtLimit) << r.buttonId;
         if (r.buttonId == 1000) {
-            EXPECT_DOUBLE_EQ(r.timeAtLimit->count(), 4000 / intLimit);
+            EXPECT_DOUBLE_EQ(r.timeAtLimit->count(), 80000 / intLimit);
         }
         const double medianSeconds = std::chrono::duration<double>(r.elapsed.median).count();
         if (medianSeconds > 0) {
@@ -278,8 +279,20 @@ TEST_F(BatchVariantTest, EveryClickStatesItsBytesPerSecondAndItsShareOfTheLimitM
 
     std::ostringstream table;
     batch::WriteTable(table, run, batch::SystemInfo{});
-    EXPECT_NE(table.str().find("  4000 bytes: "), std::string::npos) << table.str();
-    EXPECT_NE(table.str().find("  8000 bytes spread over 32 MB: "), std::string::npos) << table.str();
+    EXPECT_NE(table.str().find("  80000 bytes: "), std::string::npos) << table.str();
+    EXPECT_NE(table.str().find("  160000 bytes spread over 32 MB: "), std::string::npos) << table.str();
+}
+
+TEST_F(BatchVariantTest, AFillTooSmallForTheClockStatesNoRate) {
+    // 1000 ints are 4000 bytes, stored in about the time of one clock reading:
+    // a rate would measure the clock, so none is stated and no limit measured.
+    const batch::BatchRun run = RunVariants({1000, 1041}, {&bench::DefaultVariant()}, 3, batch::Order::Blocks);
+    EXPECT_TRUE(run.storeLimits.empty());
+    for (const batch::Click& c : run.clicks) {
+        EXPECT_EQ(c.rate.bytesPerSecond, std::nullopt) << c.buttonId;
+        EXPECT_EQ(c.rate.fractionOfLimit, std::nullopt) << c.buttonId;
+    }
+    for (const batch::ButtonResult& r : batch::GroupByButton(run)) EXPECT_FALSE(r.timeAtLimit) << r.buttonId;
 }
 
 TEST_F(BatchVariantTest, AVariantTheCpuCannotRunFailsItsClicksInsteadOfRunningThem) {

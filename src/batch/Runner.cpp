@@ -96,7 +96,7 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
         const bench::ButtonSpec* button = bench::FindButton(id);
         if (button == nullptr) continue;
         const bench::StoreSize size = bench::LimitSizeFor(*button, button->readsCount ? count : bench::kFixedArrayLength);
-        if (size.bytes > 0) run.storeLimits.try_emplace(size, bench::StoreLimit(size));
+        if (size.bytes >= bench::kMinRateBytes) run.storeLimits.try_emplace(size, bench::StoreLimit(size));
     }
 
     const std::vector<PlannedClick> plan =

@@ -34,7 +34,7 @@ StoreSize LimitSizeFor(const ButtonSpec& button, int elementCount) {
 }
 
 std::optional<double> BytesPerSecond(std::size_t bytes, std::chrono::duration<double> elapsed) {
-    if (bytes == 0 || !(elapsed.count() > 0)) return std::nullopt;
+    if (bytes < kMinRateBytes || !(elapsed.count() > 0)) return std::nullopt;
     return static_cast<double>(bytes) / elapsed.count();
 }
 
@@ -44,7 +44,7 @@ std::optional<double> FractionOfLimit(double bytesPerSecond, double limitBytesPe
 }
 
 double MeasureStoreBandwidth(StoreSize size) {
-    if (size.bytes == 0) return 0;
+    if (size.bytes < kMinRateBytes) return 0;
     const bool spread = size.placement == StorePlacement::SpreadOverGlobalArray;
     const std::size_t bufferBytes = spread ? std::max(size.bytes, kSpreadBufferBytes) : size.bytes;
     const std::size_t windows = bufferBytes / size.bytes;

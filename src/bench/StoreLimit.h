@@ -39,6 +39,11 @@ struct StoreSize {
 /// Bytes of the buffer SpreadOverGlobalArray moves its window along: one global array.
 inline constexpr std::size_t kSpreadBufferBytes = sizeof(unsigned long long) * 4000000;
 
+/// The fewest bytes for which a rate is stated. Below it the clock's own cost
+/// (some 30 ns a reading) is not small against the stores (64 KiB take about
+/// 1.3 us at 50 GB/s), and a rate would measure the clock.
+inline constexpr std::size_t kMinRateBytes = 64 * 1024;
+
 /// memset runs whose median makes one limit.
 inline constexpr int kStoreLimitRuns = 21;
 /// Untimed memsets before them, for each size.
@@ -52,7 +57,7 @@ std::size_t BytesStored(const ButtonSpec& button, int elementCount);
 StoreSize LimitSizeFor(const ButtonSpec& button, int elementCount);
 
 /// bytes / elapsed, in bytes per second; none when elapsed is not positive
-/// (a run too short for the clock) or nothing was stored.
+/// (a run too short for the clock) or fewer than kMinRateBytes were stored.
 std::optional<double> BytesPerSecond(std::size_t bytes, std::chrono::duration<double> elapsed);
 
 /// bytesPerSecond / limitBytesPerSecond; none without a positive limit.
@@ -60,7 +65,7 @@ std::optional<double> FractionOfLimit(double bytesPerSecond, double limitBytesPe
 
 /// The median, over kStoreLimitRuns memsets of size.bytes placed as size
 /// says (after kStoreLimitWarmUp of untimed ones), of bytes per second.
-/// Measured now; 0 for a size of no bytes.
+/// Measured now; 0 for a size below kMinRateBytes, which gets no limit.
 double MeasureStoreBandwidth(StoreSize size);
 
 /// This machine's store limit for the size, in bytes per second: measured

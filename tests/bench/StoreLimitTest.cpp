@@ -14,11 +14,15 @@ using namespace std::chrono_literals;
 TEST(StoreLimitTest, BytesPerSecondIsTheBytesOverTheDuration) {
     EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(400000, 100us), 4e9);
     EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(800000, 1ms), 8e8);
-    EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(1, 1ns), 1e9);
-    // A run the clock saw as empty, or set back, has no rate; nor has a run that stored nothing.
+    EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(bench::kMinRateBytes, 1us), 65536e6);
+    // A run the clock saw as empty, or set back, has no rate; nor has a run
+    // that stored nothing, or too little for its time to be more than the
+    // clock's own (one element takes some 30 ns: 4 bytes would read as 0.13 GB/s).
     EXPECT_EQ(bench::BytesPerSecond(400000, 0ns), std::nullopt);
     EXPECT_EQ(bench::BytesPerSecond(400000, -15ns), std::nullopt);
     EXPECT_EQ(bench::BytesPerSecond(0, 1ms), std::nullopt);
+    EXPECT_EQ(bench::BytesPerSecond(4, 30ns), std::nullopt);
+    EXPECT_EQ(bench::BytesPerSecond(bench::kMinRateBytes - 1, 1us), std::nullopt);
 }
 
 TEST(StoreLimitTest, TheFractionSetsARateAgainstTheLimit) {
@@ -41,6 +45,7 @@ TEST(StoreLimitTest, EachButtonIsComparedWithTheBytesItsArrayTakes) {
     EXPECT_EQ(size(1000, 0).bytes, 0u);
     EXPECT_EQ(size(1000, -5).bytes, 0u);
     EXPECT_EQ(bench::MeasureStoreBandwidth({0, P::Reused}), 0);
+    EXPECT_EQ(bench::MeasureStoreBandwidth({4, P::Reused}), 0);
 }
 
 TEST(StoreLimitTest, TheMeasuredLimitIsPositiveFiniteAndRepeatable) {
