@@ -5,6 +5,7 @@
 #include "batch/Disasm.h"
 #include "batch/Options.h"
 #include "bench/Buttons.h"
+#include "bench/Variants.h"
 #include "disasm/KernelProfile.h"
 #include "disasm/Listing.h"
 
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -79,6 +81,9 @@ TEST(DisasmOptionsTest, ABadArgumentIsOneLineThatSaysWhatIsWrong) {
         {{"--hot"}, "--hot requires --disasm"},
         {{"--syntax", "att"}, "--syntax requires --disasm"},
         {{"--format", "json"}, "--format needs --batch or --disasm"},
+        {{"--variant", "O0"}, "--variant needs --batch or --disasm"},
+        {{"--disasm", "1004", "--variant", "O1"}, "unknown variant 'O1'"},
+        {{"--disasm", "1004", "--variant", "O0,O0"}, "--variant names O0 twice"},
         {{"--batch", "--disasm", "1004"}, "excludes"},
         {{"--disasm", "1004", "--count", "5"}, "--count requires --batch"},
         {{"--disasm", "1004", "extra"}, "unexpected argument 'extra'"},
@@ -171,6 +176,59 @@ TEST(DisasmCommandTest, ARefusedSampleIsOneLinePerKernelAndTheListingsStay) {
     }
     EXPECT_FALSE(std::getline(plainLines, plainLine));
     EXPECT_EQ(refusals, 2);
+}
+
+// Each button's listings follow one another variant by variant; a variant's
+// listing is of its own build's kernel, not of the default's.
+TEST(DisasmCommandTest, VariantsAreListedButtonByButtonEachFromItsOwnBuild) {
+    const batch::DisasmOptions options = DisasmOf({"--disasm", "1000,1004", "--variant", "O0,O3"});
+    ASSERT_EQ(options.variants.size(), 2u);
+    const auto [status, text] = RunDisasm(options);
+    EXPECT_EQ(status, 0);
+    std::vector<std::size_t> headers;
+    for (const char* name : {"== 1000 int[] new　動的配列/O0\n", "== 1000 int[] new　動的配列\n",
+                             "== 1004 vector<int>配列 at()/O0\n", "== 1004 vector<int>配列 at()\n"}) {
+        headers.push_back(text.find(name));
+        ASSERT_NE(headers.back(), std::string::npos) << name << "\n" << text;
+    }
+    EXPECT_TRUE(std::is_sorted(headers.begin(), headers.end())) << text;
+    // The debug build's at() is a call per element; the default build's is inlined.
+    const std::string atO0 = text.substr(headers[2], headers[3] - headers[2]);
+    const std::string atO3 = text.substr(headers[3]);
+    EXPECT_NE(atO0.find("bench::O0::"), std::string::npos) << atO0;
+    EXPECT_EQ(atO3.find("bench::O0::"), std::string::npos) << atO3;
+    EXPECT_NE(atO0.substr(0, atO0.find('\n', atO0.find('\n') + 1)), atO3.substr(0, atO3.find('\n', atO3.find('\n') + 1)))
+        << "the summaries differ";
+
+    // JSON names the variant of every listing; "all" lists even a variant this CPU lacks.
+    bench::SetCpuCheck([](std::string_view) { return false; });
+    const batch::DisasmOptions all = DisasmOf({"--disasm", "1000", "--variant", "all", "--format", "json"});
+    const auto [jsonStatus, json] = RunDisasm(all);
+    bench::SetCpuCheck(nullptr);
+    EXPECT_EQ(jsonStatus, 0);
+    const QJsonArray entries = QJsonDocument::fromJson(QByteArray::fromStdString(json)).array();
+    ASSERT_EQ(entries.size(), static_cast<qsizetype>(bench::Variants().size())) << json;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QJsonObject entry = entries[i].toObject();
+        EXPECT_EQ(entry["button"].toInt(), 1000);
+        EXPECT_EQ(entry["variant"].toString().toStdString(), bench::Variants()[static_cast<std::size_t>(i)].name);
+        EXPECT_TRUE(entry["listing"].toObject()["error"].isNull());
+    }
+}
+
+// Listing a variant runs nothing, so a CPU without its instructions may list
+// it; sampling would run it, so there it is refused in one line.
+TEST(DisasmCommandTest, AVariantTheCpuLacksIsListedButNeverSampled) {
+    bench::SetCpuCheck([](std::string_view) { return false; });
+    const auto [status, text] = RunDisasm(DisasmOf({"--disasm", "1000", "--variant", "avx2", "--hot"}));
+    bench::SetCpuCheck(nullptr);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(text.starts_with("== 1000 int[] new　動的配列/avx2\n")) << text;
+    EXPECT_NE(text.find("\nnot sampled: variant avx2 needs a CPU with x86-64-v3, which this one is not\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find(" samples ("), std::string::npos) << text;
+    EXPECT_NE(text.find("bench::avx2::"), std::string::npos) << "the listing is the avx2 build's";
 }
 
 TEST(DisasmCommandTest, TheProgramExitsZeroWithListingsAndTwoForABadId) {

@@ -1,5 +1,7 @@
 #include "Disasm.h"
 
+#include "Options.h"
+#include "Results.h"
 #include "bench/Buttons.h"
 #include "dialog/CountCheck.h"
 #include "disasm/JsonReport.h"
@@ -11,34 +13,51 @@
 #include <sstream>
 
 namespace batch {
+namespace {
+
+// The kernel runs as a click of the window runs it, with the count field's
+// own 100000; the fixed-size arrays ignore the count. A variant this CPU
+// cannot run is listed but never run.
+disasm::HotShares SampleKernel(const disasm::Listing& listing, const bench::ButtonSpec& button,
+                               const bench::Variant& variant) {
+    if (!bench::IsAvailable(variant)) {
+        disasm::HotShares refused;
+        refused.refusal = "not sampled: " + UnavailableVariant(variant);
+        return refused;
+    }
+    return disasm::ProfileKernel(listing, bench::KernelOf(variant, button.buttonId),
+                                 button.readsCount ? static_cast<int>(dialog::kCountLimit) : 0);
+}
+
+}  // namespace
 
 int DisasmMain(const DisasmOptions& options, std::ostream& out) {
     int status = 0;
+    bool first = true;
     if (options.json) out << "[";
-    for (std::size_t i = 0; i < options.buttons.size(); ++i) {
-        const bench::ButtonSpec* button = bench::FindButton(options.buttons[i]);
+    for (const int buttonId : options.buttons) {
+        const bench::ButtonSpec* button = bench::FindButton(buttonId);
         if (button == nullptr) continue;
-        const disasm::Listing listing =
-            disasm::ListTimedSection(reinterpret_cast<const void*>(button->kernel), options.syntax);
-        if (!listing.error.empty()) status = 1;
-        // The kernel runs as a click of the window runs it, with the count
-        // field's own 100000; the fixed-size arrays ignore the count.
-        std::optional<disasm::HotShares> shares;
-        if (options.hot && listing.error.empty()) {
-            shares = disasm::ProfileKernel(listing, button->kernel,
-                                           button->readsCount ? static_cast<int>(dialog::kCountLimit) : 0);
-        }
-        const disasm::HotShares* sharesOrNull = shares ? &*shares : nullptr;
-        if (options.json) {
-            out << (i == 0 ? "\n" : ",\n") << "{\"button\": " << button->buttonId << ", \"listing\": ";
-            std::ostringstream listingJson;
-            disasm::WriteListingJson(listingJson, listing, sharesOrNull);
-            std::string text = listingJson.str();
-            if (!text.empty() && text.back() == '\n') text.pop_back();
-            out << text << "}";
-        } else {
-            out << (i == 0 ? "" : "\n") << "== " << button->name << "\n";
-            disasm::WriteListingText(out, listing, sharesOrNull);
+        for (const bench::Variant* variant : options.variants) {
+            const disasm::Listing listing = disasm::ListTimedSection(
+                reinterpret_cast<const void*>(bench::KernelOf(*variant, buttonId)), options.syntax);
+            if (!listing.error.empty()) status = 1;
+            std::optional<disasm::HotShares> shares;
+            if (options.hot && listing.error.empty()) shares = SampleKernel(listing, *button, *variant);
+            const disasm::HotShares* sharesOrNull = shares ? &*shares : nullptr;
+            if (options.json) {
+                out << (first ? "\n" : ",\n") << "{\"button\": " << buttonId << ", \"variant\": \"" << variant->name
+                    << "\", \"listing\": ";
+                std::ostringstream listingJson;
+                disasm::WriteListingJson(listingJson, listing, sharesOrNull);
+                std::string text = listingJson.str();
+                if (!text.empty() && text.back() == '\n') text.pop_back();
+                out << text << "}";
+            } else {
+                out << (first ? "" : "\n") << "== " << BenchmarkName(buttonId, *variant) << "\n";
+                disasm::WriteListingText(out, listing, sharesOrNull);
+            }
+            first = false;
         }
     }
     if (options.json) out << "\n]\n";

@@ -115,26 +115,34 @@ std::string VariantNames() {
     return names + ", or all";
 }
 
-// "all" is every variant this CPU can run; one it cannot run is refused when
-// named, so that a report never lacks a variant the user asked for.
-std::vector<const bench::Variant*> ParseVariants(const std::string& list) {
+// For runs, "all" is every variant this CPU can run, and one it cannot run is
+// refused when named, so that a report never lacks a variant the user asked
+// for. A listing runs nothing unless sampled, so it shows every variant.
+std::vector<const bench::Variant*> ParseVariants(const std::string& list, bool toRun) {
     std::vector<const bench::Variant*> variants;
     if (list == "all") {
         for (const bench::Variant& v : bench::Variants()) {
-            if (bench::IsAvailable(v)) variants.push_back(&v);
+            if (!toRun || bench::IsAvailable(v)) variants.push_back(&v);
         }
         return variants;
     }
     for (const std::string_view item : SplitList("--variant", list, "variant", VariantNames())) {
         const bench::Variant* v = bench::FindVariant(item);
         if (v == nullptr) Refuse("unknown variant " + Quoted(item) + "; valid variants: " + VariantNames());
-        if (!bench::IsAvailable(*v)) Refuse(UnavailableVariant(*v));
+        if (toRun && !bench::IsAvailable(*v)) Refuse(UnavailableVariant(*v));
         if (std::find(variants.begin(), variants.end(), v) != variants.end()) {
             Refuse("--variant names " + std::string(v->name) + " twice; name each variant once");
         }
         variants.push_back(v);
     }
     return variants;
+}
+
+// --variant serves both modes, as --format does.
+void ParseVariantOption(const std::string& list, CommandLine& line) {
+    if (line.mode == Mode::Disasm) line.disasm.variants = ParseVariants(list, false);
+    else if (line.mode == Mode::Batch) line.options.variants = ParseVariants(list, true);
+    else Refuse("--variant needs --batch or --disasm");
 }
 
 // Where a report can go is settled by OutputFile before the run; here only
@@ -220,14 +228,18 @@ void Describe(CLI::App& app, CommandLine& line) {
            [&o](const std::string& v) { o.order = ParseOrder(v); });
     option("--seed", "N", "the seed of the rounds' random order, 0 to 4294967295; default: a new one, printed",
            [&o](const std::string& v) { o.seed = ParseSeed(v); });
-    option("--variant", "LIST",
-           "build variants of the kernels each button runs in: O0, O2, O3, avx2, or \"all\" (those this\n"
-           "CPU runs); default: O3, the program's own build",
-           [&o](const std::string& v) { o.variants = ParseVariants(v); });
     app.add_option_function<std::string>(
            "--format", [&line](const std::string& v) { ParseFormat(v, line); },
            "--batch: table (default), csv or json; --disasm: text (default) or json")
         ->type_name("F")
+        ->group("Options of --batch and --disasm")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_option_function<std::string>(
+           "--variant", [&line](const std::string& v) { ParseVariantOption(v, line); },
+           "build variants of the kernels: O0, O2, O3, avx2, or \"all\"; default: O3, the program's\n"
+           "own build. --batch runs each button in each (\"all\": those this CPU runs); --disasm\n"
+           "lists each (\"all\": every one; --hot samples only those this CPU runs)")
+        ->type_name("LIST")
         ->group("Options of --batch and --disasm")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     option("--output", "FILE", "write the report to FILE instead of standard output",

@@ -46,6 +46,8 @@ struct DisasmOptions {
     disasm::Syntax syntax = disasm::Syntax::Intel;
     bool json = false;                          ///< the listings as JSON instead of text
     bool hot = false;                           ///< sample each kernel as it runs and show the shares
+    /// Build variants whose kernels to list, each button's in this order.
+    std::vector<const bench::Variant*> variants{&bench::DefaultVariant()};
 };
 
 /// What the command line asks the program to do.
