@@ -61,6 +61,11 @@ public:
 
     /// Delivers a message to this window now, through its message map.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    /// Queues a message for this window: it is delivered through the message
+    /// map after the events already waiting (a new window's showing and
+    /// painting), and dropped when the window has gone by then. FALSE
+    /// without a window.
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     /// Default processing of the message being handled.
     LRESULT Default();
 
