@@ -40,7 +40,6 @@ BOOL CVariantsDlg::OnInitDialog() {
     // The columns line up only in a fixed-width font.
     m_fontTable.CreatePointFont(90, L"MS Gothic");
     m_editTable.SetFont(&m_fontTable);
-    SetNotice(L"測定中です。しばらくお待ちください…");
     // The first run starts once the box is on the screen, as if its button were pressed.
     PostMessage(WM_COMMAND, MAKEWPARAM(res::IDC_VARIANTS_RERUN, BN_CLICKED));
     return TRUE;
@@ -59,6 +58,8 @@ void CVariantsDlg::PostNcDestroy() {
 }
 
 void CVariantsDlg::OnBnClickedRerun() {
+    SetNotice(L"測定中です。しばらくお待ちください…");
+    UpdateWindow();
     // The window is busy while the kernels run, as it is during a click.
     const bench::VariantComparison comparison = bench::CompareVariants(m_button, m_count);
     for (const bench::VariantRun& run : comparison.runs) {

@@ -186,6 +186,10 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return WindowProc(message, wParam, lParam);
 }
 
+void CWnd::UpdateWindow() {
+    if (m_widget) m_widget->repaint();
+}
+
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!m_widget) return FALSE;
     // Queued on the widget, the call goes with it when the widget is deleted;

@@ -47,6 +47,9 @@ public:
     void SetFont(CFont* font, BOOL redraw = TRUE);
     /// Lets the user work the window (TRUE) or greys it out (FALSE).
     BOOL EnableWindow(BOOL enable = TRUE);
+    /// Paints the window and its controls now, before the handler that asks
+    /// it returns: what a long handler has set so far is seen while it runs.
+    void UpdateWindow();
     /// The window's frame on the screen, in pixels.
     void GetWindowRect(RECT* rect) const;
 
