@@ -7,6 +7,7 @@
 #include "batch/TableReport.h"
 #include "TestUtil.h"
 #include "batch/Text.h"
+#include "dialog/DisplayWidth.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -307,7 +308,7 @@ TEST(TableReportTest, MarksFailedRowsAndColumnsThatLineUpPastJapaneseCaptions) {
     for (const std::string& row : rows) {
         const std::size_t at = row.find("       7  ");
         if (at == std::string::npos) continue;
-        columns.push_back(batch::DisplayWidth(CString(row.substr(0, at).c_str()).GetString()));
+        columns.push_back(dialog::DisplayWidth(CString(row.substr(0, at).c_str()).GetString()));
     }
     ASSERT_EQ(columns.size(), 3u);
     EXPECT_EQ(columns[0], columns[1]);

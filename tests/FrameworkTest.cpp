@@ -140,6 +140,32 @@ TEST(DispatchTest, DataExchangeAttachesMembersOnceAndWindowsDetachOnDestroy) {
     EXPECT_TRUE(text.IsEmpty());
 }
 
+TEST(DispatchTest, APostedMessageArrivesAfterTheWaitingEventsAndNotAfterItsWindow) {
+    ThrowingDlg dlg;
+    EXPECT_FALSE(dlg.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED))) << "no window yet";
+    {
+        afx::DialogDriver drv(dlg);
+        ASSERT_TRUE(dlg.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)));
+        EXPECT_EQ(dlg.handled, 0) << "not delivered while the poster still runs";
+        QApplication::processEvents();
+        EXPECT_EQ(dlg.handled, 1);
+        QApplication::processEvents();
+        EXPECT_EQ(dlg.handled, 1) << "delivered once";
+        // A handler's exception is stopped where a posted message is dispatched too.
+        dlg.next = ThrowingDlg::Throw::Runtime;
+        testing::internal::CaptureStderr();
+        dlg.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+        QApplication::processEvents();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(drv.Boxes().Take().size(), 1u);
+        dlg.next = ThrowingDlg::Throw::Nothing;
+        dlg.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+    }
+    // Its window went before the message was delivered: it is dropped.
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.handled, 2);
+}
+
 TEST(DispatchTest, AMissingTemplateGivesMinusOneWithoutAMessage) {
     afx::MessageBoxRecorder boxes;
     CDialog missing(9999);

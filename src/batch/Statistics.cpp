@@ -20,15 +20,6 @@ double Summary::MaxOverMin() const {
     return min.count() > 0 ? static_cast<double>(max.count()) / static_cast<double>(min.count()) : 0;
 }
 
-HalfNanoseconds Median(std::vector<nanoseconds> durations) {
-    if (durations.empty()) return {};
-    const std::size_t n = durations.size();
-    std::sort(durations.begin(), durations.end());
-    if (n % 2 == 1) return durations[n / 2];
-    // Two halves add up to whole half nanoseconds: exact.
-    return HalfNanoseconds((durations[n / 2 - 1] + durations[n / 2]).count());
-}
-
 Summary Summarize(std::vector<nanoseconds> durations) {
     Summary s;
     if (durations.empty()) return s;

@@ -3,16 +3,15 @@
 #pragma once
 
 #include "bench/Measurement.h"
+#include "bench/Median.h"
 
 #include <chrono>
-#include <cstdint>
-#include <ratio>
 #include <vector>
 
 namespace batch {
 
-/// Half nanoseconds: the median of an even number of nanosecond durations is exact in them.
-using HalfNanoseconds = std::chrono::duration<std::int64_t, std::ratio<1, 2'000'000'000>>;
+using bench::HalfNanoseconds;
+using bench::Median;
 
 struct Summary {
     int samples = 0;
@@ -36,9 +35,6 @@ struct Summary {
 
 /// Summary of the durations; all zero for none.
 Summary Summarize(std::vector<std::chrono::nanoseconds> durations);
-
-/// The median of the durations, exact; 0 for none.
-HalfNanoseconds Median(std::vector<std::chrono::nanoseconds> durations);
 
 /// A button whose max / min exceeds this is marked: its clicks spread widely.
 inline constexpr double kWideSpread = 2.0;

@@ -2,8 +2,9 @@
 
 #include "Results.h"
 #include "Stability.h"
-#include "bench/Kernels.h"
 #include "Text.h"
+#include "bench/Kernels.h"
+#include "dialog/DisplayWidth.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +15,7 @@ namespace batch {
 namespace {
 
 std::string Pad(const std::wstring& text, int width) {
-    return Utf8(text) + std::string(static_cast<std::size_t>(std::max(0, width - DisplayWidth(text))), ' ');
+    return Utf8(text) + std::string(static_cast<std::size_t>(std::max(0, width - dialog::DisplayWidth(text))), ' ');
 }
 
 template <class Duration>
@@ -45,7 +46,7 @@ bool Unstable(const Summary& s) {
 void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     const std::vector<ButtonResult> results = GroupByButton(run);
     int titleWidth = 7;
-    for (const ButtonResult& r : results) titleWidth = std::max(titleWidth, DisplayWidth(TitleOf(r.buttonId)));
+    for (const ButtonResult& r : results) titleWidth = std::max(titleWidth, dialog::DisplayWidth(TitleOf(r.buttonId)));
     const std::size_t repetitions = results.empty() ? 0 : results.front().clicks.size();
     out << "Lumorak batch: count field \"" << Printable(Utf8(run.countText)) << "\", " << repetitions
         << (repetitions == 1 ? " click" : " clicks") << (run.variants.size() > 1 ? " per button and variant, " : " per button, ") << Printable(system.cpuModel) << ", "

@@ -1,5 +1,5 @@
-// Texts as the batch mode prints them: UTF-8, a user's text made safe to
-// print on a terminal, and the columns a text takes there.
+// Texts as the batch mode prints them: UTF-8 and a user's text made safe to
+// print on a terminal (dialog/DisplayWidth.h has the columns a text takes there).
 #pragma once
 
 #include <cstddef>
@@ -28,8 +28,5 @@ std::string Quoted(const std::wstring& text);
 /// A double as decimal text that reads back as the same double ("%.17g"),
 /// as the JSON and CSV reports write their figures.
 std::string ExactDecimal(double v);
-
-/// Terminal columns a text takes: East Asian wide and full-width characters take two.
-int DisplayWidth(const std::wstring& text);
 
 }  // namespace batch

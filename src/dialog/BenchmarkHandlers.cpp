@@ -32,13 +32,17 @@ void CVelquorDlg::RunBenchmark(const bench::ButtonSpec& button) {
 
     if (!measurement.Succeeded()) {
         // The result field stays empty: no time is shown for work never done.
-        std::fprintf(stderr, "velquor: button %d: %s\n", button.buttonId, measurement.error->message.c_str());
-        AfxMessageBox(dialog::FailureMessage(button.buttonId, measurement), MB_ICONHAND);
+        ReportFailure(button, measurement);
         return;
     }
     dialog::FormatResultText(text, measurement.elapsed);
     resultField.SetWindowTextW(text);
     if (m_runObserver != nullptr) m_runObserver->OnRun({button.buttonId, measurement, text});
+}
+
+void CVelquorDlg::ReportFailure(const bench::ButtonSpec& button, const bench::Measurement& failed) {
+    std::fprintf(stderr, "velquor: button %d: %s\n", button.buttonId, failed.error->message.c_str());
+    AfxMessageBox(dialog::FailureMessage(button.buttonId, failed), MB_ICONHAND);
 }
 
 int CVelquorDlg::ReadCount(const bench::ButtonSpec& button, CString& text) {

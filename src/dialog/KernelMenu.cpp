@@ -2,6 +2,7 @@
 // a button's kernel besides running it. One table lists the items; each
 // names the handler that acts on the button's kernel.
 #include "DisasmDlg.h"
+#include "VariantsDlg.h"
 #include "VelquorDlg.h"
 #include "bench/Buttons.h"
 
@@ -22,6 +23,7 @@ struct KernelMenuItem {
 void CVelquorDlg::OnContextMenu(CWnd* pWnd, CPoint point) {
     static constexpr KernelMenuItem kItems[] = {
         {res::ID_KERNEL_DISASM, res::IDS_KERNEL_DISASM, &CVelquorDlg::OnKernelDisasm},
+        {res::ID_KERNEL_VARIANTS, res::IDS_KERNEL_VARIANTS, &CVelquorDlg::OnKernelVariants},
     };
     const bench::ButtonSpec* button = pWnd != nullptr ? bench::FindButton(pWnd->GetDlgCtrlID()) : nullptr;
     if (button == nullptr) {
@@ -52,4 +54,19 @@ void CVelquorDlg::OnKernelDisasm(const bench::ButtonSpec& button) {
     CString countText;
     const int count = ReadCount(button, countText);
     CDisasmDlg::Open(button.kernel, CString(std::string(button.name).c_str()), count, this);
+}
+
+void CVelquorDlg::OnKernelVariants(const bench::ButtonSpec& button) {
+    CString countText;
+    const int count = ReadCount(button, countText);
+    // The click's own kernel decides on the count, as a click does: a count it
+    // refuses is refused before anything is allocated or timed, and the user
+    // is told as after a click, with no box. An accepted count fills the
+    // array once more, which only warms it.
+    const bench::Measurement check = button.kernel(count);
+    if (!check.Succeeded() && check.error->kind == bench::ErrorKind::CountRefused) {
+        ReportFailure(button, check);
+        return;
+    }
+    CVariantsDlg::Open(button, count, this);
 }

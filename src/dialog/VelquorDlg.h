@@ -37,6 +37,9 @@ protected:
     void OnContextMenu(CWnd* pWnd, CPoint point);
     /// Opens the box with the machine code of the button's kernel.
     void OnKernelDisasm(const bench::ButtonSpec& button);
+    /// Opens the box that runs the button's kernel in each build variant;
+    /// a count the kernel refuses gets the click's failure box instead.
+    void OnKernelVariants(const bench::ButtonSpec& button);
 
     // Benchmark handlers, one per button (BenchmarkHandlers.cpp); each runs
     // its button's kernel once and shows what it measured.
@@ -72,6 +75,9 @@ protected:
     /// field, reads the count field unless the kernel has a fixed size, runs
     /// the button's kernel, and shows the result text or tells why there is none.
     void RunBenchmark(const bench::ButtonSpec& button);
+    /// Tells the user why the button's run (failed.error set) did not
+    /// complete, and a developer on standard error.
+    void ReportFailure(const bench::ButtonSpec& button, const bench::Measurement& failed);
     /// The count the button's kernel runs with: the count field's leading
     /// number, read into text, or 0 for the fixed-size arrays, which ignore it.
     int ReadCount(const bench::ButtonSpec& button, CString& text);

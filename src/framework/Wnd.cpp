@@ -186,6 +186,24 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return WindowProc(message, wParam, lParam);
 }
 
+void CWnd::UpdateWindow() {
+    if (m_widget) m_widget->repaint();
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_widget) return FALSE;
+    // Queued on the widget, the call goes with it when the widget is deleted;
+    // a window object that let go of its widget meanwhile gets nothing.
+    QWidget* widget = m_widget;
+    QMetaObject::invokeMethod(
+        widget,
+        [this, widget, message, wParam, lParam] {
+            if (m_widget == widget) CallWindowProc(message, wParam, lParam);
+        },
+        Qt::QueuedConnection);
+    return TRUE;
+}
+
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     const CurrentMessage saved = m_current;
     m_current = {message, wParam, lParam};

@@ -47,6 +47,9 @@ public:
     void SetFont(CFont* font, BOOL redraw = TRUE);
     /// Lets the user work the window (TRUE) or greys it out (FALSE).
     BOOL EnableWindow(BOOL enable = TRUE);
+    /// Paints the window and its controls now, before the handler that asks
+    /// it returns: what a long handler has set so far is seen while it runs.
+    void UpdateWindow();
     /// The window's frame on the screen, in pixels.
     void GetWindowRect(RECT* rect) const;
 
@@ -61,6 +64,11 @@ public:
 
     /// Delivers a message to this window now, through its message map.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    /// Queues a message for this window: it is delivered through the message
+    /// map after the events already waiting (a new window's showing and
+    /// painting), and dropped when the window has gone by then. FALSE
+    /// without a window.
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     /// Default processing of the message being handled.
     LRESULT Default();
 

@@ -134,6 +134,17 @@ constexpr ControlTemplate kDisasmControls[] = {
     {IDCANCEL, Button, L"閉じる", kDefaultButton, 483, 283, 50, 14},
 };
 
+// The box of the build variants: what the figures are, one row per variant
+// in a fixed-width read-only box, and its buttons.
+constexpr DWORD kTable = kShown | WS_BORDER | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                         ES_READONLY;
+constexpr ControlTemplate kVariantsControls[] = {
+    {IDC_VARIANTS_NOTICE, Static, nullptr, kLabel, 7, 7, 346, 30},
+    {IDC_VARIANTS_TABLE, Edit, nullptr, kTable, 7, 41, 346, 60},
+    {IDC_VARIANTS_RERUN, Button, L"もう一度測る", kButton, 7, 107, 70, 14},
+    {IDCANCEL, Button, L"閉じる", kDefaultButton, 303, 107, 50, 14},
+};
+
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 // No minimise or maximise box and no sizing border: the window keeps its size.
 constexpr DWORD kMainStyle =
@@ -141,12 +152,14 @@ constexpr DWORD kMainStyle =
 
 }  // namespace
 
-const afx::DialogTemplate kDialogs[4] = {
+const afx::DialogTemplate kDialogs[5] = {
     {IDD_VELQUOR_DIALOG, kMainStyle, WS_EX_APPWINDOW, 0, 0, 686, 374, L"Lumorak", L"MS UI Gothic", 9, 0, kMainControls},
     {IDD_ABOUTBOX, kBoxStyle, 0, 0, 0, 170, 62, L"Velquor について", L"MS UI Gothic", 9, 0, kAboutControls},
     {IDD_VERSION, kBoxStyle, 0, 0, 0, 277, 174, L"バージョン情報", L"MS Shell Dlg", 8, 400, kVersionControls},
     {IDD_DISASM, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 540, 304, L"計測ループの機械語", L"MS UI Gothic", 9,
      0, kDisasmControls},
+    {IDD_VARIANTS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 360, 128, L"ビルドの違いを比べる", L"MS UI Gothic",
+     9, 0, kVariantsControls},
 };
 
 }  // namespace res

@@ -22,6 +22,15 @@ inline constexpr int IDC_DISASM_NOTICE = 1100;
 inline constexpr int IDC_DISASM_LISTING = 1101;
 inline constexpr int IDC_DISASM_SAMPLE = 1102;
 
+// The box that runs a benchmark button's kernel in each build variant, from
+// the same menu.
+inline constexpr UINT IDD_VARIANTS = 150;
+inline constexpr UINT IDS_KERNEL_VARIANTS = 151;
+inline constexpr UINT ID_KERNEL_VARIANTS = 32772;
+inline constexpr int IDC_VARIANTS_NOTICE = 1110;
+inline constexpr int IDC_VARIANTS_TABLE = 1111;
+inline constexpr int IDC_VARIANTS_RERUN = 1112;
+
 /// Every resource of the program file.
 const afx::ResourceSet& ProgramResources();
 

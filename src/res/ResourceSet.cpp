@@ -20,6 +20,7 @@ namespace {
 constexpr afx::StringResource kStrings[] = {
     {IDS_ABOUTBOX, L"Velquorについて(&A)..."},
     {IDS_KERNEL_DISASM, L"計測ループの機械語を表示(&M)..."},
+    {IDS_KERNEL_VARIANTS, L"ビルドの違いを比べる(&B)..."},
 };
 
 // Dialog-init records: (16-bit id, 16-bit message, 32-bit length, bytes)...,

@@ -1,0 +1,62 @@
+// One button's kernel in every build variant, round after round, and what
+// each variant's clicks came to: the comparison of builds that the window's
+// box shows. Measures only; the box turns the figures into text.
+#pragma once
+
+#include "Buttons.h"
+#include "Median.h"
+#include "Variants.h"
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace bench {
+
+/// Counted clicks of each variant in one comparison: enough for a median
+/// that one slow click does not move, few enough to keep the window's wait short.
+inline constexpr int kComparisonClicks = 7;
+
+/// One variant's part of a comparison.
+struct VariantRun {
+    const Variant* variant = nullptr;
+    /// False when this CPU lacks what the variant's code needs: none of its kernels ran.
+    bool available = false;
+    /// Wall time of each counted click, in the order they ran.
+    std::vector<std::chrono::nanoseconds> elapsed;
+    /// Why a click of it failed; it runs no more clicks after one fails.
+    std::optional<KernelError> error;
+    /// The median of elapsed; none when a click failed or none ran.
+    std::optional<HalfNanoseconds> median;
+    /// The bytes of the button's array stored per second of the median time,
+    /// against this machine's store limit for the same size; none when the
+    /// fill is too small or too short for a rate.
+    std::optional<double> fractionOfLimit;
+};
+
+struct VariantComparison {
+    /// Every variant, in the order of Variants().
+    std::vector<VariantRun> runs;
+
+    /// The run's median over the default variant's; none when either has no
+    /// median or the default's is 0.
+    std::optional<double> RatioToDefault(const VariantRun& run) const;
+};
+
+/// The order of n variants in round r, as indices: starting at variant r mod
+/// n, forwards in even rounds and backwards in odd ones. No two rounds in a
+/// row are alike, and over 2n rounds each variant runs in every place and
+/// after different ones, so that a slow moment of the machine falls on every
+/// variant alike.
+std::vector<std::size_t> RoundOrder(std::size_t n, int round);
+
+/// Runs the button's kernel with count in every variant this CPU can run, in
+/// rounds of one click per variant in RoundOrder: one round first that is not
+/// counted (each variant's first click finds cold code and fresh memory),
+/// then clicks counted rounds. Before the first click, the machine's store
+/// limit for the button's size is measured where the size gets a rate (once
+/// per process: StoreLimit). A variant this CPU cannot run is never called.
+VariantComparison CompareVariants(const ButtonSpec& button, int count, int clicks = kComparisonClicks);
+
+}  // namespace bench
