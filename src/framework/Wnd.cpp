@@ -9,6 +9,9 @@
 #include "WinApp.h"
 
 #include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QWindow>
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
@@ -23,6 +26,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+namespace {
+
+/// How long UpdateWindow waits for a window just shown to be mapped: a
+/// window manager answers within milliseconds; one that never does must not
+/// hold the program.
+constexpr qint64 kExposeWaitMilliseconds = 500;
+
+}  // namespace
 
 // ---------------------------------------------------------------- message maps
 
@@ -187,7 +199,19 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CWnd::UpdateWindow() {
-    if (m_widget) m_widget->repaint();
+    if (!m_widget) return;
+    // A window shown a moment ago is drawn only once the window system has
+    // mapped it. Wait for that, briefly and taking no user input meanwhile,
+    // so that what is painted now is seen before the caller goes on working.
+    const QWidget* top = m_widget->window();
+    if (QWindow* handle = top->windowHandle(); handle != nullptr && top->isVisible()) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!handle->isExposed() && waited.elapsed() < kExposeWaitMilliseconds) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        }
+    }
+    m_widget->repaint();
 }
 
 BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
