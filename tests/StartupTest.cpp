@@ -115,8 +115,12 @@ TEST_F(StartupTest, AQtPlatformThatFailsEndsWithExitOneAndLeavesNothing) {
 
 TEST_F(StartupTest, SmallStackLimitsStillStartTheWindow) {
     // Threads take their default stack size from the soft limit the program
-    // started with; the window's threads must not run out of it.
-    for (const rlim_t kib : {16, 32, 64}) {
+    // started with; the window's threads must not run out of it. (Below
+    // about 24 KiB the dynamic loader itself, mapping the libraries before
+    // any of the program's code runs, may run out of stack: how much it has
+    // left depends on the size of the environment and on where the kernel
+    // placed the stack, so 16 KiB would make this test a lottery.)
+    for (const rlim_t kib : {32, 64}) {
         const Outcome outcome = RunProgram({}, WindowEnvironment(), root, Limits{kib * 1024, std::nullopt, std::nullopt});
         EXPECT_EQ(outcome.signal, 0) << kib << " KiB: " << outcome.errors;
         EXPECT_EQ(outcome.exitCode, 0) << kib << " KiB: " << outcome.errors;
