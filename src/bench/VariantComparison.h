@@ -5,11 +5,13 @@
 
 #include "Buttons.h"
 #include "Median.h"
+#include "PairedRatio.h"
 #include "Variants.h"
 
 #include <chrono>
 #include <cstddef>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace bench {
@@ -39,9 +41,10 @@ struct VariantComparison {
     /// Every variant, in the order of Variants().
     std::vector<VariantRun> runs;
 
-    /// The run's median over the default variant's; none when either has no
-    /// median or the default's is 0.
-    std::optional<double> RatioToDefault(const VariantRun& run) const;
+    /// The run's clicks against the default variant's, round by round
+    /// (CompareRounds: the i-th counted click of each ran in the same round);
+    /// NoRounds when either has no median.
+    std::variant<PairedRatio, NoRatio> RatioToDefault(const VariantRun& run) const;
 };
 
 /// The order of n variants in round r, as indices: starting at variant r mod
