@@ -1,6 +1,7 @@
 // The bar chart is drawn in memory as a PNG file's bytes.
 #include "framework/Chart.h"
 
+#include <QColor>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,23 @@ TEST(ChartTest, AChartWithoutAValueIsDrawnWithItsNote) {
     afx::BarChart noBars = empty;
     noBars.bars.clear();
     EXPECT_FALSE(Decode(afx::RenderBarChartPng(noBars)).isNull());
+}
+
+TEST(ChartTest, ALineAtAValueCrossesEveryRowAndANoteChangesItsRow) {
+    const auto redPixels = [](const QImage& image) {
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) red += image.pixelColor(x, y) == QColor(200, 30, 30);
+        }
+        return red;
+    };
+    afx::BarChart ratios = TwoBars(0.5, 3);
+    EXPECT_EQ(redPixels(Decode(afx::RenderBarChartPng(ratios))), 0);
+    ratios.line = 1.0;
+    const QImage lined = Decode(afx::RenderBarChartPng(ratios));
+    EXPECT_GT(redPixels(lined), 2 * 40) << "a line down both rows";
+    ratios.bars[1].note = L"差なし";
+    EXPECT_NE(lined, Decode(afx::RenderBarChartPng(ratios)));
 }
 
 }  // namespace
