@@ -46,7 +46,7 @@ std::string RatioCell(const ButtonResult& r) {
         std::snprintf(cell, sizeof cell, "%.3f [%.3f, %.3f]%s", ratio.median, *ratio.low, *ratio.high,
                       ratio.DifferenceShown() ? "" : " no difference shown");
     } else {
-        std::snprintf(cell, sizeof cell, "%.3f (%d rounds, no interval below %d)", ratio.median, ratio.rounds, bench::kIntervalRounds);
+        std::snprintf(cell, sizeof cell, "%.3f (%d rounds: no interval below %d)", ratio.median, ratio.rounds, bench::kIntervalRounds);
     }
     return cell;
 }

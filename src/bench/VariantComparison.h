@@ -16,9 +16,12 @@
 
 namespace bench {
 
-/// Counted clicks of each variant in one comparison: enough for a median
-/// that one slow click does not move, few enough to keep the window's wait short.
-inline constexpr int kComparisonClicks = 7;
+/// Counted clicks of each variant in one comparison, one per round: enough
+/// for a median that one slow click does not move, and for an interval of the
+/// ratio to the default that leaves out the most extreme round on either side
+/// (with 7 rounds a single slow round would set one end); few enough to keep
+/// the window's wait at about a second for the slowest button.
+inline constexpr int kComparisonClicks = 11;
 
 /// One variant's part of a comparison.
 struct VariantRun {
