@@ -60,7 +60,7 @@ batch::BatchRun SevenRounds() {
                 m.elapsed = std::chrono::microseconds(click == 0 ? 999 : 0) + std::chrono::nanoseconds(std::llround(us * 1000 * click * click));
                 m.threadCpuTime = click == 2 ? std::chrono::nanoseconds(0) : std::chrono::nanoseconds(m.elapsed);
                 if (id == 1000 && round == 3 && click == 1) m.error = bench::KernelError{bench::ErrorKind::Failed, "x"};
-                run.clicks.push_back({.buttonId = id, .round = round, .followsOwnClick = click == 1, .measurement = m, .pageFaults = 0, .rate = {}});
+                run.clicks.push_back({.buttonId = id, .round = round, .followsOwnClick = click > 0, .measurement = m, .pageFaults = 0, .rate = {}});
             }
         }
     }
