@@ -47,21 +47,15 @@ TEST(ChartTest, AChartWithoutAValueIsDrawnWithItsNote) {
     EXPECT_FALSE(Decode(afx::RenderBarChartPng(noBars)).isNull());
 }
 
-TEST(ChartTest, ALineAtAValueCrossesEveryRowAndANoteChangesItsRow) {
-    const auto redPixels = [](const QImage& image) {
-        int red = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) red += image.pixelColor(x, y) == QColor(200, 30, 30);
-        }
-        return red;
-    };
+TEST(ChartTest, ALineAtAValueCrossesEveryRow) {
     afx::BarChart ratios = TwoBars(0.5, 3);
-    EXPECT_EQ(redPixels(Decode(afx::RenderBarChartPng(ratios))), 0);
     ratios.line = 1.0;
     const QImage lined = Decode(afx::RenderBarChartPng(ratios));
-    EXPECT_GT(redPixels(lined), 2 * 40) << "a line down both rows";
-    ratios.bars[1].note = L"差なし";
-    EXPECT_NE(lined, Decode(afx::RenderBarChartPng(ratios)));
+    int red = 0;  // the line's colour; nothing else is drawn in it without marks
+    for (int y = 0; y < lined.height(); ++y) {
+        for (int x = 0; x < lined.width(); ++x) red += lined.pixelColor(x, y) == QColor(200, 30, 30);
+    }
+    EXPECT_GT(red, 2 * 40) << "a line down both rows";
 }
 
 }  // namespace
