@@ -17,6 +17,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -277,6 +279,26 @@ TEST_F(OutputFileTest, AFailedWriteSaysWhyAndLeavesTheTargetAsItWas) {
     { const OutputFile unused = Open(root / "never.txt"); }
     EXPECT_FALSE(fs::exists(root / "never.txt"));
     EXPECT_TRUE(Hidden().empty());
+}
+
+// A report stream that ran out of memory (a string stream that cannot grow
+// sets badbit and drops the rest; other allocations throw) is no report.
+TEST_F(OutputFileTest, AReportThatCouldNotBeBuiltWholeIsNeverWritten) {
+    const fs::path file = root / "report.json";
+    const std::function<void(std::ostream&)> cutShort[] = {
+        [](std::ostream& out) { out << "[{\"half"; out.setstate(std::ios::badbit); },
+        [](std::ostream& out) { out << "[{\"half"; throw std::bad_alloc(); },
+    };
+    for (const auto& produce : cutShort) {
+        Put(file, "{\"old\": 1}");
+        OutputFile out = Open(file);
+        EXPECT_EQ(out.WriteReport(produce),
+                  "cannot write " + file.string() + ": out of memory while the report was built; nothing was written");
+        EXPECT_EQ(Slurp(file), "{\"old\": 1}");
+    }
+    OutputFile out = Open(file);
+    EXPECT_EQ(out.WriteReport([](std::ostream& report) { report << "[]"; }), "");
+    EXPECT_EQ(Slurp(file), "[]");
 }
 
 TEST_F(OutputFileTest, ASignalEndingTheRunRemovesTheTemporaryFile) {

@@ -58,6 +58,9 @@ int DisasmMain(const DisasmOptions& options, std::ostream& out) {
                 disasm::WriteListingText(out, listing, sharesOrNull);
             }
             first = false;
+            // Each listing as soon as it is complete; where standard output
+            // fails, the rest would go nowhere.
+            if (!out.flush()) return status;
         }
     }
     if (options.json) out << "\n]\n";

@@ -172,11 +172,10 @@ void Describe(CLI::App& app, CommandLine& line) {
     app.allow_extras();
     app.footer("Reports and charts: a file is replaced whole, a character device or FIFO written through;\n"
                "both are checked before the run.\n"
-               "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments\n"
-               "or an output that cannot be written (the cause is printed).\n"
-               "Exit status of --disasm: 0 when every kernel was listed (also where sampling was refused:\n"
-               "one line says why), 1 when a kernel's code could not be found (the listing says why),\n"
-               "2 for bad arguments.");
+               "Exit status: 2 for bad arguments, or where standard output or a report file cannot be\n"
+               "written (the cause is printed). Else --batch: 0 when every run succeeded, 1 when a run\n"
+               "failed; --disasm: 0 when every kernel was listed (also where sampling was refused or\n"
+               "failed: one line says why), 1 when a kernel's code could not be found (the listing says why).");
     const char* modes = "Modes (one at most)";
     auto mode = [&](const char* name, Mode value, const char* text) {
         return app.add_flag_callback(name, [&line, value] { line.mode = value; }, text)

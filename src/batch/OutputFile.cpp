@@ -15,6 +15,9 @@
 #include <climits>
 #include <cstring>
 #include <iterator>
+#include <new>
+#include <sstream>
+#include <streambuf>
 
 namespace batch {
 namespace {
@@ -94,6 +97,39 @@ int WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return 0;
+}
+
+// Descriptor 1 behind a stream: a buffer of its own, written out with
+// WriteAll when full or flushed. The first error is kept and every later
+// byte dropped, so that what a mode printed is either all out or told as lost.
+class StandardOutputBuffer : public std::streambuf {
+public:
+    StandardOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
+    int error = 0;
+    bool told = false;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (sync() != 0) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        if (error == 0) error = WriteAll(STDOUT_FILENO, std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase())));
+        setp(m_buffer, m_buffer + sizeof m_buffer);
+        return error == 0 ? 0 : -1;
+    }
+
+private:
+    char m_buffer[1 << 16];
+};
+
+StandardOutputBuffer& OutputBuffer() {
+    static StandardOutputBuffer buffer;
+    return buffer;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -316,6 +352,28 @@ void ReserveStandardStreams() {
     }
 }
 
+std::ostream& StandardOutput() {
+    static std::ostream stream(&OutputBuffer());
+    return stream;
+}
+
+std::string FlushStandardOutput() {
+    StandardOutput().flush();
+    StandardOutputBuffer& buffer = OutputBuffer();
+    if (buffer.error == 0 || buffer.told) return {};
+    buffer.told = true;
+    return std::string("cannot write standard output: ") + std::strerror(buffer.error);
+}
+
+int FinishStandardOutput(int status) {
+    const std::string why = FlushStandardOutput();
+    if (why.empty()) return OutputBuffer().error == 0 ? status : std::max(status, 2);
+    // Standard error takes the message even where standard output failed.
+    const std::string line = "velquor: " + why + "\n";
+    [[maybe_unused]] const int written = WriteAll(STDERR_FILENO, line);
+    return 2;
+}
+
 OutputFile::OutputFile(std::unique_ptr<Target> target) : m_target(std::move(target)) {}
 OutputFile::OutputFile(OutputFile&& other) noexcept = default;
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept = default;
@@ -370,12 +428,28 @@ std::string OutputFile::Write(std::string_view bytes) {
     Target& t = *m_target;
     switch (t.kind) {
     case Target::Kind::StandardOutput:
-        if (const int error = WriteAll(STDOUT_FILENO, bytes)) return t.Failure(error);
-        return {};
+        batch::StandardOutput().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return FlushStandardOutput();
     case Target::Kind::Stream: return t.WriteThrough(bytes);
     case Target::Kind::File: return t.WriteFile(bytes);
     }
     return {};
+}
+
+std::string OutputFile::WriteReport(const std::function<void(std::ostream&)>& produce) {
+    std::string bytes;
+    bool whole = false;
+    try {
+        std::ostringstream report;
+        produce(report);
+        // A string stream that cannot grow sets badbit and drops the rest.
+        whole = !report.fail();
+        if (whole) bytes = std::move(report).str();
+    } catch (const std::bad_alloc&) {
+        whole = false;
+    }
+    if (!whole) return m_target->Failure("out of memory while the report was built; nothing was written");
+    return Write(bytes);
 }
 
 }  // namespace batch

@@ -4,7 +4,9 @@
 // every write checked. Errors name their cause.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -15,6 +17,22 @@ namespace batch {
 /// so that no file opened later becomes standard output or error by accident
 /// and receives stray writes. Call before anything opens a file.
 void ReserveStandardStreams();
+
+/// Standard output as every mode writes it (a listing, --list, --help,
+/// --version, a report without --output): its bytes go to descriptor 1 when
+/// the stream is flushed or its buffer is full, and every write is checked.
+/// After the first write that fails the stream is bad and drops the rest.
+std::ostream& StandardOutput();
+
+/// Flushes StandardOutput(). Empty when every byte given to it went out; else
+/// "cannot write standard output: CAUSE", once: whoever flushes first after a
+/// failure is told it and tells the user, later flushes give empty.
+std::string FlushStandardOutput();
+
+/// The end of every mode: flushes standard output and gives status, or 2
+/// after "velquor: cannot write standard output: CAUSE" on standard error
+/// where a write failed that nobody has told the user of yet.
+int FinishStandardOutput(int status);
 
 /// One destination of a report, settled before the run so that a path that
 /// cannot be written costs no run.
@@ -46,6 +64,13 @@ public:
     /// the umask gave), is synced and renamed over the target. Empty on
     /// success; else "cannot write PATH: cause".
     std::string Write(std::string_view bytes);
+
+    /// Writes what produce writes into its stream, once produce has written
+    /// all of it: a report that could not be built whole (the stream failed
+    /// or std::bad_alloc was thrown as memory ran out) is never written, and
+    /// what stands at the path stays as it was. Empty on success; else
+    /// "cannot write PATH: cause".
+    std::string WriteReport(const std::function<void(std::ostream&)>& produce);
 
 private:
     struct Target;
