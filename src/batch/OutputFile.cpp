@@ -29,7 +29,8 @@ struct PendingTemporary {
     char name[NAME_MAX + 1] = {};
 };
 PendingTemporary g_pending[8];
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// SIGXFSZ: a report larger than the file-size limit (ulimit -f).
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
 
 extern "C" void RemovePendingAndDie(int signal) {
     for (PendingTemporary& p : g_pending) {
@@ -221,6 +222,7 @@ struct OutputFile::Target {
     ino_t dirInode = 0;
     std::string base;         // File: the target's name in that folder, links followed
     std::string temporary;    // File: the temporary file's name in that folder
+    std::size_t nameMax = NAME_MAX;  // File: bytes a name may take in that folder
     int fd = -1;              // File: the temporary file, open for writing
     int slot = -1;            // File: where the signal handler finds the temporary name
 
@@ -252,8 +254,10 @@ struct OutputFile::Target {
         Unregister();
     }
 
-    // A regular file or a name not yet taken: its folder, and the temporary
-    // file that will replace it.
+    // A regular file or a name not yet taken: its folder, and whether a
+    // file may be created there and, where one exists, replaced. Nothing is
+    // created until the report is written, so a run killed in any way
+    // leaves nothing behind.
     std::string PrepareFile(const std::string& path, const struct stat& st) {
         base = NameOf(path);
         if (base.empty() || base == "." || base == "..") return Failure(EISDIR);
@@ -264,6 +268,7 @@ struct OutputFile::Target {
         if (::fstat(dirFd, &dir) != 0) return Failure(errno);
         dirDevice = dir.st_dev;
         dirInode = dir.st_ino;
+        if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return Failure(errno);
         if (exists) {
             // A read-only file is left alone, although its folder would let it be replaced.
             if (::faccessat(dirFd, base.c_str(), W_OK, AT_EACCESS) != 0) return Failure(errno);
@@ -273,8 +278,13 @@ struct OutputFile::Target {
         }
         // Some file systems allow fewer than NAME_MAX bytes; the signal handler holds no more.
         const long limit = ::fpathconf(dirFd, _PC_NAME_MAX);
-        const std::size_t nameMax =
-            limit > 16 ? std::min<std::size_t>(static_cast<std::size_t>(limit), NAME_MAX) : NAME_MAX;
+        nameMax = limit > 16 ? std::min<std::size_t>(static_cast<std::size_t>(limit), NAME_MAX) : NAME_MAX;
+        return {};
+    }
+
+    // The temporary file beside the target, registered for the signal
+    // handler before any byte goes into it.
+    std::string CreateTemporary() {
         const HoldSignals hold;
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
             temporary = TemporaryName(base, nameMax);
@@ -295,7 +305,8 @@ struct OutputFile::Target {
     }
 
     std::string WriteFile(std::string_view bytes) {
-        const std::string why = fd < 0 ? Failure(EBADF) : ReplaceTarget(bytes);
+        std::string why = CreateTemporary();
+        if (why.empty()) why = ReplaceTarget(bytes);
         if (why.empty()) {
             Unregister();
         } else {

@@ -41,17 +41,16 @@ public:
     /// Standard output (whatever descriptor 1 is).
     static OutputFile StandardOutput();
 
-    /// Settles where the bytes for path will go. Symbolic links are followed
-    /// to their target. A regular file or a name not yet taken gets its
-    /// temporary file beside the target now (removed again if SIGINT, SIGTERM,
-    /// SIGHUP or SIGPIPE end the process); a character device or FIFO is only
-    /// checked. A directory or any other kind of file is refused. On error:
-    /// "cannot write PATH: cause".
+    /// Settles where the bytes for path will go, and checks that they can:
+    /// symbolic links are followed to their target; for a regular file or a
+    /// name not yet taken the folder must take a new file and an existing
+    /// file must be replaceable; a character device or FIFO must be
+    /// writable. A directory or any other kind of file is refused. Nothing
+    /// is created. On error: "cannot write PATH: cause".
     static std::variant<OutputFile, std::string> Open(const std::string& path);
 
     OutputFile(OutputFile&& other) noexcept;
     OutputFile& operator=(OutputFile&& other) noexcept;
-    /// Removes a temporary file that was never put in place.
     ~OutputFile();
 
     /// Whether writing both would make one overwrite the other: the same
@@ -59,10 +58,12 @@ public:
     /// the same new name in the same folder. A character device takes both.
     bool SameFileAs(const OutputFile& other) const;
 
-    /// Writes all of bytes, once. A file gets the existing target's owner
-    /// where that can be kept and its permission bits (a new one keeps what
-    /// the umask gave), is synced and renamed over the target. Empty on
-    /// success; else "cannot write PATH: cause".
+    /// Writes all of bytes, once. A file is written into a temporary file
+    /// beside the target (removed again if SIGINT, SIGTERM, SIGHUP, SIGPIPE
+    /// or SIGXFSZ end the process meanwhile), which gets the existing
+    /// target's owner where that can be kept and its permission bits (a new
+    /// one keeps what the umask gave), is synced and renamed over the
+    /// target. Empty on success; else "cannot write PATH: cause".
     std::string Write(std::string_view bytes);
 
     /// Writes what produce writes into its stream, once produce has written
