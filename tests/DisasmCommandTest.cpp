@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -149,33 +150,46 @@ TEST(DisasmCommandTest, HotSharesEveryKernelWithItsCallees) {
     EXPECT_NE(text.find("% in the loop"), std::string::npos);
 }
 
-TEST(DisasmCommandTest, ARefusedSampleIsOneLinePerKernelAndTheListingsStay) {
-    const disasm::PerfEventOpen previous = disasm::SetPerfEventOpen([](perf_event_attr&) {
-        errno = EACCES;
-        return -1;
-    });
-    const auto [status, hot] = RunDisasm(DisasmOf({"--disasm", "1004,1008", "--hot"}));
-    disasm::SetPerfEventOpen(previous);
-    const auto [plainStatus, plain] = RunDisasm(DisasmOf({"--disasm", "1004,1008"}));
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(plainStatus, 0);
+int RefusePerf(perf_event_attr&) {
+    errno = EACCES;
+    return -1;
+}
 
-    // The plain listings with one line under each summary.
-    std::istringstream hotLines(hot);
-    std::istringstream plainLines(plain);
-    std::string hotLine;
-    std::string plainLine;
-    int refusals = 0;
-    while (std::getline(hotLines, hotLine)) {
-        if (hotLine.starts_with("sampling refused: perf_event_open: ")) {
-            ++refusals;
-            continue;
+int RunOutOfMemory(perf_event_attr&) {
+    throw std::bad_alloc();
+}
+
+// Sampling the system refuses, or that runs out of memory: each kernel keeps
+// its listing, with one line that says why in place of the shares.
+TEST(DisasmCommandTest, AFailedSampleIsOneLinePerKernelAndTheListingsStay) {
+    const std::pair<disasm::PerfEventOpen, std::string> cases[] = {
+        {RefusePerf, "sampling refused: perf_event_open: "},
+        {RunOutOfMemory, "not sampled: out of memory while sampling"},
+    };
+    const auto [plainStatus, plain] = RunDisasm(DisasmOf({"--disasm", "1004,1008"}));
+    EXPECT_EQ(plainStatus, 0);
+    for (const auto& [open, reason] : cases) {
+        const disasm::PerfEventOpen previous = disasm::SetPerfEventOpen(open);
+        const auto [status, hot] = RunDisasm(DisasmOf({"--disasm", "1004,1008", "--hot"}));
+        disasm::SetPerfEventOpen(previous);
+        EXPECT_EQ(status, 0);
+        // The plain listings with one line under each summary.
+        std::istringstream hotLines(hot);
+        std::istringstream plainLines(plain);
+        std::string hotLine;
+        std::string plainLine;
+        int reasons = 0;
+        while (std::getline(hotLines, hotLine)) {
+            if (hotLine.starts_with(reason)) {
+                ++reasons;
+                continue;
+            }
+            ASSERT_TRUE(std::getline(plainLines, plainLine)) << hot;
+            EXPECT_EQ(hotLine, plainLine);
         }
-        ASSERT_TRUE(std::getline(plainLines, plainLine));
-        EXPECT_EQ(hotLine, plainLine);
+        EXPECT_FALSE(std::getline(plainLines, plainLine));
+        EXPECT_EQ(reasons, 2) << hot;
     }
-    EXPECT_FALSE(std::getline(plainLines, plainLine));
-    EXPECT_EQ(refusals, 2);
 }
 
 // Each button's listings follow one another variant by variant; a variant's

@@ -130,9 +130,10 @@ TEST_F(StartupTest, SmallStackLimitsStillStartTheWindow) {
 
 TEST_F(StartupTest, AStackLimitThatCannotBeRaisedRefusesToStart) {
     // The fixed-size arrays need 4 MiB of the main thread's stack; a hard
-    // limit of 1 MiB cannot give it, in the window or in batch mode.
+    // limit of 1 MiB cannot give it, in the window or wherever kernels run.
     const Limits small{1 << 20, 1 << 20, std::nullopt};
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, std::vector<std::string>{"--batch"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"--batch"}, std::vector<std::string>{"--disasm", "1022", "--hot"}}) {
         const Outcome outcome = RunProgram(args, WindowEnvironment(), root, small);
         EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
         EXPECT_FALSE(Shown(outcome)) << outcome.errors;
@@ -148,10 +149,11 @@ TEST_F(StartupTest, SmallAddressSpaceLimitsEndInOneLine) {
     // From where the dynamic loader itself cannot map the libraries (it says
     // so in one line, exit 127) to where both modes start, in 8 MiB steps.
     const std::vector<std::string> batch{"--batch", "--buttons", "1000", "--repetitions", "1", "--format", "csv"};
+    const std::vector<std::string> hot{"--disasm", "1024", "--hot"};  // the largest array on the stack
     for (rlim_t mib = 192; mib <= 320; mib += 8) {
-        for (const std::vector<std::string>& args : {std::vector<std::string>{}, batch}) {
+        for (const std::vector<std::string>& args : {std::vector<std::string>{}, batch, hot}) {
             const Outcome outcome = RunProgram(args, WindowEnvironment(), root, Limits{{}, {}, mib << 20});
-            const std::string what = std::to_string(mib) + " MiB, " + (args.empty() ? "window: " : "batch: ") + outcome.errors;
+            const std::string what = std::to_string(mib) + " MiB, " + (args.empty() ? "window" : args.front()) + ": " + outcome.errors;
             ASSERT_EQ(outcome.signal, 0) << what;
             if (outcome.exitCode == 0) continue;
             EXPECT_EQ(Lines(outcome.errors), 1) << what;

@@ -114,7 +114,12 @@ int RunWithoutWindow(const batch::CommandLine& command, bool stackRaised, int& a
         // report, as a failed click, not the end of the program.
         afx::EndStartup();
         return batch::BatchMain(argc, argv, command.options);
-    case batch::Mode::Disasm: return batch::DisasmMain(command.disasm, out);
+    case batch::Mode::Disasm:
+        // --hot runs the kernels, and needs what the batch mode needs.
+        if (command.disasm.hot && (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom))) return 1;
+        // A listing or a kernel that runs out of memory is told in its place.
+        afx::EndStartup();
+        return batch::DisasmMain(command.disasm, out);
     case batch::Mode::List: return batch::ListMain(out);
     case batch::Mode::Help: out << batch::HelpText(); return 0;
     case batch::Mode::Version: PrintVersion(out); return 0;
