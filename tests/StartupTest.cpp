@@ -88,16 +88,20 @@ TEST_F(StartupTest, WithoutADisplayItSaysSoInOneLine) {
 }
 
 TEST_F(StartupTest, ADisplayThatCannotBeOpenedGetsOneLineAndExitOne) {
-    // Display 731 has no server on this machine.
+    // Display 731 has no server on this machine; the other is no display
+    // name, and would put the terminal in reverse video if printed as it stands.
     ASSERT_FALSE(fs::exists("/tmp/.X11-unix/X731"));
-    auto env = BaseEnvironment();
-    env.push_back("DISPLAY=:731");
-    const Outcome outcome = RunProgram({}, env, root);
-    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
-    EXPECT_EQ(outcome.signal, 0) << outcome.errors;
-    EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
-    EXPECT_EQ(outcome.errors.rfind("velquor: ", 0), 0u) << outcome.errors;
-    EXPECT_NE(outcome.errors.find(":731"), std::string::npos) << outcome.errors;
+    for (const auto& [display, shown] : {std::pair{":731", "':731'"}, std::pair{"\x1b[7m", "'\\x1b[7m'"}}) {
+        auto env = BaseEnvironment();
+        env.push_back(std::string("DISPLAY=") + display);
+        const Outcome outcome = RunProgram({}, env, root);
+        EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+        EXPECT_EQ(outcome.signal, 0) << outcome.errors;
+        EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
+        EXPECT_EQ(outcome.errors.rfind("velquor: the display ", 0), 0u) << outcome.errors;
+        EXPECT_NE(outcome.errors.find(shown), std::string::npos) << outcome.errors;
+        EXPECT_EQ(outcome.errors.find('\x1b'), std::string::npos) << outcome.errors;
+    }
 }
 
 TEST_F(StartupTest, AQtPlatformThatFailsEndsWithExitOneAndLeavesNothing) {

@@ -3,6 +3,7 @@
 #include "batch/Disasm.h"
 #include "batch/Options.h"
 #include "batch/OutputFile.h"
+#include "batch/Text.h"
 #include "framework/Startup.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
@@ -151,7 +152,8 @@ int main(int argc, char** argv) {
     }
     if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kWindowHeadroom)) return 1;
     if (const std::string problem = afx::DisplayProblem(); !problem.empty()) {
-        std::fprintf(stderr, "velquor: %s\n", problem.c_str());
+        std::fprintf(stderr, "velquor: the display %s %s (set DISPLAY to a running X server, or use --batch)\n",
+                     batch::Quoted(std::string_view(std::getenv("DISPLAY"))).c_str(), problem.c_str());
         return 1;
     }
     return afx::WinMain(argc, argv);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <sstream>
 
 namespace batch {
@@ -208,7 +209,6 @@ void Describe(CLI::App& app, CommandLine& line) {
         return app.add_option_function<std::string>(name, store, text)
             ->type_name(valueName)
             ->group("Options of --batch")
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
             ->needs(batchFlag);
     };
     option("--buttons", "LIST",
@@ -225,22 +225,22 @@ void Describe(CLI::App& app, CommandLine& line) {
                ", the buttons and their variants\nin a new random order every round; blocks: all clicks of one "
                "button, variant by variant,\nthen the next",
            [&o](const std::string& v) { o.order = ParseOrder(v); });
-    option("--seed", "N", "the seed of the rounds' random order, 0 to 4294967295; default: a new one, printed",
+    option("--seed", "N",
+           "the seed of the rounds' random order, 0 to 4294967295 (not with blocks); default: a new one,\n"
+           "printed",
            [&o](const std::string& v) { o.seed = ParseSeed(v); });
     app.add_option_function<std::string>(
            "--format", [&line](const std::string& v) { ParseFormat(v, line); },
            "--batch: table (default), csv or json; --disasm: text (default) or json")
         ->type_name("F")
-        ->group("Options of --batch and --disasm")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        ->group("Options of --batch and --disasm");
     app.add_option_function<std::string>(
            "--variant", [&line](const std::string& v) { ParseVariantOption(v, line); },
            "build variants of the kernels: O0, O2, O3, avx2, or \"all\"; default: O3, the program's\n"
            "own build. --batch runs each button in each (\"all\": those this CPU runs); --disasm\n"
            "lists each (\"all\": every one; --hot samples only those this CPU runs)")
         ->type_name("LIST")
-        ->group("Options of --batch and --disasm")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        ->group("Options of --batch and --disasm");
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
     option("--plot", "FILE", "also draw a bar chart of the results as a PNG image",
@@ -253,7 +253,6 @@ void Describe(CLI::App& app, CommandLine& line) {
            "intel (default, as objdump -M intel) or att (the GNU assembler's)")
         ->type_name("S")
         ->group(disasmOptions)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
         ->needs(disasmFlag);
     app.add_flag("--hot", d.hot,
                  "run each kernel again and again for about half a second (count 100000, as the\n"
@@ -262,6 +261,42 @@ void Describe(CLI::App& app, CommandLine& line) {
         ->group(disasmOptions)
         ->disable_flag_override()
         ->needs(disasmFlag);
+}
+
+// The one place where an option is refused for how it is given rather than
+// for what it holds: each option at most once (a second one would silently
+// replace the first), and a flag without a value. Like the parser, it takes
+// every argument that starts with "--" for an option; help wins wherever it
+// stands.
+std::optional<std::string> MisgivenOption(const CLI::App& app, const std::vector<std::string>& args) {
+    if (std::find_if(args.begin(), args.end(), [](const std::string& a) { return a == "-h" || a == "--help"; }) !=
+        args.end()) {
+        return std::nullopt;
+    }
+    std::vector<const CLI::Option*> given;
+    for (const std::string& arg : args) {
+        if (!arg.starts_with("--")) continue;
+        const std::size_t equals = arg.find('=');
+        const CLI::Option* option = app.get_option_no_throw(arg.substr(0, equals));
+        if (option == nullptr) continue;  // an unknown option: the parser says so
+        if (equals != std::string::npos && option->get_expected_max() == 0) {
+            return option->get_name() + " takes no value; remove " + Quoted(std::string_view(arg).substr(equals));
+        }
+        if (std::find(given.begin(), given.end(), option) != given.end()) {
+            return option->get_name() + " is given twice; give each option once";
+        }
+        given.push_back(option);
+    }
+    return std::nullopt;
+}
+
+// What no single option can tell: options that contradict each other.
+std::optional<std::string> Contradiction(const CommandLine& line) {
+    if (line.mode == Mode::Batch && line.options.order == Order::Blocks && line.options.seed) {
+        return "--seed chooses the order of rounds; --order blocks runs the buttons in the order given and takes no "
+               "seed";
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -278,6 +313,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     }
     CLI::App app("", "velquor");
     Describe(app, line);
+    if (std::optional<std::string> misgiven = MisgivenOption(app, args)) return *std::move(misgiven);
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend());
         app.parse(reversed);
@@ -297,6 +333,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return (first.size() > 1 && first[0] == '-' ? "unknown option " : "unexpected argument ") + Quoted(first) +
                " (try --help)";
     }
+    if (std::optional<std::string> contradiction = Contradiction(line)) return *std::move(contradiction);
     return line;
 }
 
