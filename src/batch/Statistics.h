@@ -43,14 +43,19 @@ inline constexpr double kWideSpread = 2.0;
 /// of 5 %. Half its clicks lie further than this from their median.
 inline constexpr double kUnstableMdape = 0.05;
 
-/// A click whose thread CPU time is below this share of its wall time was
-/// preempted: for more than a tenth of the timed loop the thread did not run
-/// (another thread had the CPU, or the virtual machine's host did). A click
-/// that runs throughout has its CPU time a little above its wall time, as the
-/// CPU clock is read just outside the wall clock's two readings.
-inline constexpr double kPreemptedCpuShare = 0.9;
+/// A click was preempted when its thread did not run (another thread had
+/// the core, or the virtual machine's host did) for more than this share of
+/// its clock time, and for more than kPreemptedMinimumOffCpu, between right
+/// before t0 and right after t1 (bench::Measurement::offCpuTime). Switched
+/// out right before t0, as a thread mostly is where a busy process shares
+/// its core, the click starts on caches the other process has used.
+inline constexpr double kPreemptedOffCpuShare = 0.1;
+/// Below this the off-CPU time of a click that ran throughout lies (it
+/// measures within about a microsecond); a switch to another thread and back
+/// takes longer.
+inline constexpr std::chrono::nanoseconds kPreemptedMinimumOffCpu{5000};
 
-/// True when a successful click was preempted (see kPreemptedCpuShare).
+/// True when a successful click was preempted (see kPreemptedOffCpuShare).
 bool WasPreempted(const bench::Measurement& m);
 
 }  // namespace batch

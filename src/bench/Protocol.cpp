@@ -42,17 +42,21 @@ CString ScratchText(int count) {
     return text;
 }
 
-std::chrono::nanoseconds ThreadCpuTime() noexcept {
+CpuClockReading ThreadCpuTime() noexcept {
+    CpuClockReading reading;
+    reading.wall = std::chrono::system_clock::now();
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    reading.cpu = std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    return reading;
 }
 
-Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed,
-                      std::chrono::nanoseconds threadCpuTime, std::optional<CString> sink) {
+Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed, ThreadTime threadTime,
+                      std::optional<CString> sink) {
     Measurement m;
     m.elapsed = elapsed;
-    m.threadCpuTime = threadCpuTime;
+    m.threadCpuTime = threadTime.cpu;
+    m.offCpuTime = threadTime.wall - threadTime.cpu;
     m.elementCount = elementCount;
     m.sink = std::move(sink);
     if (const Inspector& inspect = CurrentInspector()) inspect(m);

@@ -32,13 +32,50 @@ std::optional<Measurement> RefuseCount(int count, int maxCount = INT_MAX);
 /// each index into it in place, as into the count field's text.
 CString ScratchText(int count);
 
-/// This thread's CPU clock (CLOCK_THREAD_CPUTIME_ID).
-std::chrono::nanoseconds ThreadCpuTime() noexcept;
+/// One reading of this thread's CPU clock (CLOCK_THREAD_CPUTIME_ID), with
+/// the system clock read just before it.
+///
+/// Every kernel reads it just before t0 and just after t1:
+///
+///     cpu0 = ThreadCpuTime(); t0 = now(); <loop> t1 = now(); cpu1 = ThreadCpuTime();
+///
+/// The wall-clock pair t0, t1 is the click's result and encloses only the
+/// loop. The CPU clock has no user-space reading here (the perf page offers
+/// no user time in these virtual machines): each reading is a system call of
+/// about 0.36 us, against 0.02 us for the system clock, so read inside t0 and
+/// t1 it would add two system calls to every result, and a count-0 click
+/// would show 0.7 us instead of 0.02. Read outside, the CPU time takes in
+/// what lies between its readings and the wall clock's: about one CPU-clock
+/// reading. So threadCpuTime <= elapsed + one reading of the CPU clock,
+/// unless the thread was switched out and back in meanwhile (the way back
+/// costs it CPU time too; see offCpuTime).
+///
+/// A system call's return is where the kernel switches a thread out that
+/// has used up its time: a thread that shares its core with a busy process
+/// is mostly switched out at cpu0's reading, right before t0, where neither
+/// its CPU time nor its clock time sees it. The system clock read just
+/// before each CPU-clock reading sees it: from just before cpu0 to just
+/// before cpu1's CPU reading, the system clock less the CPU time is the time
+/// the thread did not run, from right before t0 to right after t1.
+struct CpuClockReading {
+    std::chrono::system_clock::time_point wall;
+    std::chrono::nanoseconds cpu{};
+};
+CpuClockReading ThreadCpuTime() noexcept;
+
+/// Between two readings: the thread's CPU time, and the system clock's time.
+struct ThreadTime {
+    std::chrono::nanoseconds cpu{};
+    std::chrono::nanoseconds wall{};
+};
+inline ThreadTime operator-(const CpuClockReading& later, const CpuClockReading& earlier) {
+    return {later.cpu - earlier.cpu, std::chrono::duration_cast<std::chrono::nanoseconds>(later.wall - earlier.wall)};
+}
 
 /// A completed run. Kernels call it after their sink and before they release
 /// their data, so the inspector (below) still sees what the loop wrote.
-Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed,
-                      std::chrono::nanoseconds threadCpuTime, std::optional<CString> sink);
+Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed, ThreadTime threadTime,
+                      std::optional<CString> sink);
 
 /// Inside a catch block: the exception in flight as a failed run of count elements.
 Measurement FailedRun(int count);
