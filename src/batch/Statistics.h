@@ -44,16 +44,15 @@ inline constexpr double kWideSpread = 2.0;
 inline constexpr double kUnstableMdape = 0.05;
 
 /// A click was preempted when its thread did not run (another thread had
-/// the core, or the virtual machine's host did) for more than this share of
-/// its clock time, and for more than kPreemptedMinimumOffCpu, between right
-/// before t0 and right after t1 (bench::Measurement::offCpuTime). Switched
-/// out right before t0, as a thread mostly is where a busy process shares
-/// its core, the click starts on caches the other process has used.
+/// the core, or the virtual machine's host did, or an interrupt) for more
+/// than this share of its clock time and more than kPreemptedMinimumOffCpu
+/// (bench::Measurement::offCpuTime): its time then holds time that was not
+/// its own.
 inline constexpr double kPreemptedOffCpuShare = 0.1;
-/// Below this the off-CPU time of a click that ran throughout lies (it
-/// measures within about a microsecond); a switch to another thread and back
-/// takes longer.
-inline constexpr std::chrono::nanoseconds kPreemptedMinimumOffCpu{5000};
+/// The off-CPU time of a click that ran throughout lies within a few tenths
+/// of a microsecond of 0 (the CPU clock's readings, measured to the
+/// nanosecond, against the system clock's).
+inline constexpr std::chrono::nanoseconds kPreemptedMinimumOffCpu{1000};
 
 /// True when a successful click was preempted (see kPreemptedOffCpuShare).
 bool WasPreempted(const bench::Measurement& m);

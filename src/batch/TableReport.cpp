@@ -127,7 +127,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     if (anyPreempted) {
         out << "preempted: clicks whose thread did not run for more than " << 100 * kPreemptedOffCpuShare
             << " % of their clock time (and " << kPreemptedMinimumOffCpu.count() / 1000
-            << " us), inside the timed loop or right before it: another process or the host had the CPU.\n";
+            << " us): another process, the host or an interrupt had the CPU.\n";
     }
     if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
     if (!run.storeLimits.empty()) {

@@ -36,13 +36,13 @@ struct Measurement {
     /// ticks (nanoseconds with glibc), before any rounding.
     std::chrono::system_clock::duration elapsed{};
     /// CPU time of this thread from just before t0 to just after t1: the
-    /// section and about one reading of the CPU clock (a system call), and
-    /// where the thread was switched out, what its way back cost (Protocol.h).
+    /// section and about one reading of the CPU clock, a system call
+    /// (bench/Protocol.h); far less than elapsed where the thread was switched out.
     std::chrono::nanoseconds threadCpuTime{};
-    /// How long this thread did not run (another thread or the host had its
-    /// core) from right before t0 to right after t1: the system clock's time
-    /// over the CPU clock's readings less the CPU time. About 0 when it ran
-    /// throughout (within a fraction of a microsecond either way).
+    /// How long this thread did not run (another thread, the host or an
+    /// interrupt had its core) from just before t0 to just after t1: the
+    /// system clock's time over the CPU clock's readings less the CPU time.
+    /// Within a few tenths of a microsecond of 0 when it ran throughout.
     std::chrono::nanoseconds offCpuTime{};
     /// Elements the kernel filled: the count it was given, or its fixed 100000.
     int elementCount = 0;

@@ -22,6 +22,12 @@ Measurement Failure(int count, ErrorKind kind, std::string message) {
     return m;
 }
 
+std::chrono::nanoseconds ThreadCpuTime() noexcept {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
 }  // namespace
 
 std::optional<Measurement> RefuseCount(int count, int maxCount) {
@@ -42,12 +48,15 @@ CString ScratchText(int count) {
     return text;
 }
 
-CpuClockReading ThreadCpuTime() noexcept {
+CpuClockReading CpuClockBeforeSection() noexcept {
+    ThreadCpuTime();  // where a pending switch to another thread happens
+    return CpuClockAfterSection();
+}
+
+CpuClockReading CpuClockAfterSection() noexcept {
     CpuClockReading reading;
     reading.wall = std::chrono::system_clock::now();
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    reading.cpu = std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+    reading.cpu = ThreadCpuTime();
     return reading;
 }
 

@@ -32,12 +32,10 @@ std::optional<Measurement> RefuseCount(int count, int maxCount = INT_MAX);
 /// each index into it in place, as into the count field's text.
 CString ScratchText(int count);
 
-/// One reading of this thread's CPU clock (CLOCK_THREAD_CPUTIME_ID), with
-/// the system clock read just before it.
+/// This thread's CPU clock (CLOCK_THREAD_CPUTIME_ID) as a kernel reads it
+/// around its timed section, with the system clock read just before it:
 ///
-/// Every kernel reads it just before t0 and just after t1:
-///
-///     cpu0 = ThreadCpuTime(); t0 = now(); <loop> t1 = now(); cpu1 = ThreadCpuTime();
+///     cpu0 = CpuClockBeforeSection(); t0 = now(); <loop> t1 = now(); cpu1 = CpuClockAfterSection();
 ///
 /// The wall-clock pair t0, t1 is the click's result and encloses only the
 /// loop. The CPU clock has no user-space reading here (the perf page offers
@@ -45,23 +43,23 @@ CString ScratchText(int count);
 /// about 0.36 us, against 0.02 us for the system clock, so read inside t0 and
 /// t1 it would add two system calls to every result, and a count-0 click
 /// would show 0.7 us instead of 0.02. Read outside, the CPU time takes in
-/// what lies between its readings and the wall clock's: about one CPU-clock
-/// reading. So threadCpuTime <= elapsed + one reading of the CPU clock,
-/// unless the thread was switched out and back in meanwhile (the way back
-/// costs it CPU time too; see offCpuTime).
+/// what lies between its readings and the wall clock's: about one reading of
+/// the CPU clock. So threadCpuTime <= elapsed + one CPU-clock reading, for a
+/// click whose thread was not switched out.
 ///
-/// A system call's return is where the kernel switches a thread out that
-/// has used up its time: a thread that shares its core with a busy process
-/// is mostly switched out at cpu0's reading, right before t0, where neither
-/// its CPU time nor its clock time sees it. The system clock read just
-/// before each CPU-clock reading sees it: from just before cpu0 to just
-/// before cpu1's CPU reading, the system clock less the CPU time is the time
-/// the thread did not run, from right before t0 to right after t1.
+/// A system call's return is where the kernel switches out a thread that
+/// has used up its time. The reading before the section therefore reads the
+/// CPU clock twice: a pending switch happens at the first one's return,
+/// before anything is measured, instead of right before t0 where its way
+/// back would count as the click's CPU time. Then the system clock read just
+/// before each kept CPU-clock reading gives offCpuTime: the system clock
+/// less the CPU time between them, the time the thread did not run.
 struct CpuClockReading {
     std::chrono::system_clock::time_point wall;
     std::chrono::nanoseconds cpu{};
 };
-CpuClockReading ThreadCpuTime() noexcept;
+CpuClockReading CpuClockBeforeSection() noexcept;
+CpuClockReading CpuClockAfterSection() noexcept;
 
 /// Between two readings: the thread's CPU time, and the system clock's time.
 struct ThreadTime {
