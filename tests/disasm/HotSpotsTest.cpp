@@ -60,6 +60,8 @@ TEST(HotSpots, ARunningKernelIsSampledAndEverySampleCountedOnce) {
     for (std::uint64_t samples : shares.instructionSamples) attributed += samples;
     for (const disasm::FunctionSamples& function : shares.outside) attributed += function.samples;
     EXPECT_EQ(attributed, shares.totalSamples);
+    // How many samples a busy machine leaves is its own affair; those taken are of this process's code.
+    EXPECT_TRUE(shares.totalSamples == 0 || shares.otherSamples < shares.totalSamples) << shares.otherSamples;
 }
 
 TEST(HotSpots, ARefusedSampleSaysWhyInOneLineAndTheListingKeepsNoShares) {
