@@ -65,6 +65,7 @@ TEST_F(GlobalKernelTest, ARunWritesTheIndexesUpToTheCountAndSetsThemBackToZero) 
             }
         }
     }
+    WhileRunning(nullptr);
     // With no element to read, the pointer kernels empty their sink.
     EXPECT_TRUE(g_sinkStrings.empty());
     EXPECT_EQ(bench::MoveGlobalPointer(0).sink, std::nullopt);
