@@ -1,8 +1,7 @@
-// --baseline: which baselines the command line takes and refuses, and every
-// button's ratio to it, paired round by round, in the three reports.
+// --baseline: every button's ratio to it, paired round by round, in the
+// three reports. (Which baselines the command line takes: CommandLineTest.)
 #include "batch/CsvReport.h"
 #include "batch/JsonReport.h"
-#include "batch/Options.h"
 #include "batch/Results.h"
 #include "batch/SystemInfo.h"
 #include "batch/TableReport.h"
@@ -15,31 +14,6 @@
 #include <sstream>
 
 namespace {
-
-TEST(BaselineOptionTest, ABaselineMustBeAButtonAndVariantRunInRounds) {
-    const struct {
-        std::vector<std::string> args;
-        std::string expected;  // a part of the error, or the baseline settled: "1008/O3"
-    } cases[] = {
-        {{"--batch", "--variant", "O0,O3", "--baseline", "1008"}, "1008/O3"},
-        {{"--batch", "--variant", "O0", "--baseline", "1008"}, "1008/O0"},
-        {{"--batch", "--variant", "O0,O2", "--baseline", "1008/O2", "--repetitions", "4"}, "1008/O2"},
-        {{"--batch", "--baseline", "1001"}, "--baseline '1001' names no button; give an id, as in 1008"},
-        {{"--batch", "--baseline", "1008/O5"}, "--baseline '1008/O5' names no variant 'O5'; valid variants: O0, O2, O3, avx2"},
-        {{"--batch", "--buttons", "1000,1004", "--baseline", "1008"}, "--baseline 1008 is not among the buttons run; add 1008 to --buttons"},
-        {{"--batch", "--baseline", "1008/O0"}, "--baseline 1008/O0 is not among the variants run; add O0 to --variant"},
-        {{"--batch", "--variant", "O0,O2", "--baseline", "1008"}, "leaves the variant open, and the run has several; name one, as in --baseline 1008/O0"},
-        {{"--batch", "--repetitions", "3", "--baseline", "1008"}, "3 repetitions make one round; give --repetitions 4 or more"},
-        {{"--batch", "--order", "blocks", "--baseline", "1008"}, "--order blocks has no rounds"},
-    };
-    for (const auto& c : cases) {
-        const auto parsed = batch::ParseCommandLine(c.args);
-        const auto* line = std::get_if<batch::CommandLine>(&parsed);
-        const std::string got = line ? std::to_string(line->options.baseline->buttonId) + "/" + std::string(line->options.baseline->variant->name)
-                                     : std::get<std::string>(parsed);
-        EXPECT_NE(got.find(c.expected), std::string::npos) << got;
-    }
-}
 
 // Seven rounds of 1000, 1004 and 1008, each button twice a round: a first
 // click that is not counted, then one that is. The machine's speed moves from
@@ -56,7 +30,7 @@ batch::BatchRun SevenRounds() {
             for (int click = 0; click < (id == 1000 && round == 5 ? 3 : 2); ++click) {
                 bench::Measurement m;
                 m.elapsed = std::chrono::microseconds(click == 0 ? 999 : 0) + std::chrono::nanoseconds(std::llround(us * 1000 * click * click));
-                m.threadCpuTime = click == 2 ? std::chrono::nanoseconds(0) : std::chrono::nanoseconds(m.elapsed);
+                m.offCpuTime = click == 2 ? std::chrono::nanoseconds(m.elapsed) : std::chrono::nanoseconds(0);
                 if (id == 1000 && round == 3 && click == 1) m.error = bench::KernelError{bench::ErrorKind::Failed, "x"};
                 run.clicks.push_back({.buttonId = id, .round = round, .followsOwnClick = click > 0, .measurement = m, .pageFaults = 0, .rate = {}});
             }

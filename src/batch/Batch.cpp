@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <sstream>
 
 namespace batch {
 namespace {
@@ -104,16 +103,15 @@ afx::BarChart MakeChart(const BatchRun& run, const SystemInfo& system) {
 
 }  // namespace
 
-int ListMain() {
+int ListMain(std::ostream& out) {
     for (const bench::ButtonSpec& b : bench::kButtons) {
-        std::printf("%d\t%s\t%s%s\n", b.buttonId, std::string(bench::Title(b)).c_str(),
-                    b.readsCount ? "reads the count field" : "fixed 100000 elements", b.hidden ? "\thidden" : "");
+        out << b.buttonId << '\t' << bench::Title(b) << '\t'
+            << (b.readsCount ? "reads the count field" : "fixed 100000 elements") << (b.hidden ? "\thidden" : "") << '\n';
     }
     return 0;
 }
 
 int BatchMain(int& argc, char** argv, const Options& options) {
-    ReserveStandardStreams();
     auto fail = [](const std::string& why) {
         std::fprintf(stderr, "velquor: %s\n", why.c_str());
         return 2;
@@ -158,14 +156,15 @@ int BatchMain(int& argc, char** argv, const Options& options) {
         if (machine.moved) std::fprintf(stderr, "velquor: %s\n", MachineMovedNote(machine).c_str());
     }
 
-    std::ostringstream report;
-    switch (options.format) {
-    case Format::Table: WriteTable(report, run, system); break;
-    case Format::Csv: WriteCsv(report, run); break;
-    case Format::Json: WriteJson(report, run, system); break;
-    }
     int status = 0;
-    if (const std::string why = reportFile.Write(report.str()); !why.empty()) status = fail(why);
+    const std::string reportFailure = reportFile.WriteReport([&](std::ostream& report) {
+        switch (options.format) {
+        case Format::Table: WriteTable(report, run, system); break;
+        case Format::Csv: WriteCsv(report, run); break;
+        case Format::Json: WriteJson(report, run, system); break;
+        }
+    });
+    if (!reportFailure.empty()) status = fail(reportFailure);
     if (plotFile) {
         // Only the chart needs Qt, to draw; on its offscreen platform no display is needed.
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -151,8 +151,9 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
             << " %: unstable; half of the counted clicks lie further than that from their median.\n";
     }
     if (anyPreempted) {
-        out << "preempted: clicks whose thread ran for less than " << 100 * kPreemptedCpuShare
-            << " % of their wall time (its CPU time against its clock time): the machine took the CPU away.\n";
+        out << "preempted: clicks whose thread did not run for more than " << 100 * kPreemptedOffCpuShare
+            << " % of their clock time (and " << kPreemptedMinimumOffCpu.count() / 1000
+            << " us): another process, the host or an interrupt had the CPU.\n";
     }
     if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
     if (run.baseline) {
