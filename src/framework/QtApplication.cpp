@@ -70,6 +70,7 @@ QtApplication::QtApplication(int& argc, char** argv) {
         const PrivateRuntimeDirectory runtime;
         m_app = std::make_unique<QApplication>(argc, argv);
     }
+    CloseDisplayCheck();
     // Without the translation file Qt's texts stay English; nothing else changes.
     const QString language = ResourceLanguage();
     auto translator = std::make_unique<QTranslator>();

@@ -31,7 +31,12 @@ void RemoveOnFailure(const char* folder);
 std::string AddressSpaceProblem(std::size_t headroomBytes);
 
 /// Why the window cannot open on the X display the environment names: empty
-/// when it can, or when Qt is set to use another platform.
+/// when it can, or when Qt is set to use another platform. When it can, the
+/// connection that found so stays open until CloseDisplayCheck, so that the
+/// X server is never left without a client before Qt connects.
 std::string DisplayProblem();
+/// Closes the connection DisplayProblem kept open; call it once Qt has its
+/// own. Does nothing when none is open.
+void CloseDisplayCheck();
 
 }  // namespace afx
