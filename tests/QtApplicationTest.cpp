@@ -1,7 +1,8 @@
 // The Qt application as the layer sets it up: Qt's own texts in Japanese,
-// and Qt's warnings printed once per kind.
+// the template fonts as installed faces, and Qt's warnings printed once per kind.
 #include "dialog/VelquorDlg.h"
 #include "framework/testing/Driver.h"
+#include "framework/DialogUnits.h"
 #include "framework/MessageLog.h"
 #include "framework/testing/Inspection.h"
 
@@ -12,6 +13,7 @@
 #include <QWidget>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +44,18 @@ TEST(QtTranslationTest, ARightClickOnAnEditFieldOpensItsOwnMenu) {
     popup->close();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "元に戻す(&U)");
+}
+
+TEST(TemplateFontTest, AStandInFaceIsTheFirstInstalledGothicAlone) {
+    // One family, so that Qt sorts no fallback list at start-up; the IPA
+    // gothics come with the program's packages.
+    const std::pair<const wchar_t*, const char*> cases[] = {{L"MS UI Gothic", "IPAPGothic"},
+                                                            {L"MS Shell Dlg", "IPAPGothic"},
+                                                            {L"MS Gothic", "IPAGothic"},
+                                                            {L"Tahoma", "Tahoma"}};
+    for (const auto& [face, family] : cases) {
+        EXPECT_EQ(afx::TemplateFont(face, 9, 0).families(), QStringList(family)) << family;
+    }
 }
 
 TEST(MessageLogTest, EachKindIsPrintedOnceAndCounted) {

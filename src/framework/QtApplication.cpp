@@ -9,11 +9,13 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace afx {
 namespace {
@@ -66,6 +68,10 @@ QString ResourceLanguage() {
 
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
+    // Reading the font configuration takes several milliseconds; it runs on a
+    // helper thread while Qt connects to the display, and is done before the
+    // first font is looked up.
+    std::jthread fontConfiguration([] { FcInit(); });
     {
         const PrivateRuntimeDirectory runtime;
         m_app = std::make_unique<QApplication>(argc, argv);
@@ -79,6 +85,7 @@ QtApplication::QtApplication(int& argc, char** argv) {
         QCoreApplication::installTranslator(translator.get());
         m_translator = std::move(translator);
     }
+    fontConfiguration.join();
     // Qt takes the user's locale; numbers are always formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
