@@ -1,6 +1,7 @@
 #include "QtApplication.h"
 
 #include "DialogUnits.h"
+#include "Icon.h"
 #include "MessageLog.h"
 #include "Resources.h"
 #include "Startup.h"
@@ -12,6 +13,7 @@
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <string>
@@ -77,6 +79,12 @@ QtApplication::QtApplication(int& argc, char** argv) {
         m_app = std::make_unique<QApplication>(argc, argv);
     }
     CloseDisplayCheck();
+    // The program's own icon, its lowest-numbered one (which the platform also
+    // shows for the program file), is read on a helper thread meanwhile.
+    const std::span<const IconResource> icons = GetResources().icons;
+    if (const auto lowest = std::ranges::min_element(icons, {}, &IconResource::id); lowest != icons.end()) {
+        PreloadIcon(lowest->id);
+    }
     // Without the translation file Qt's texts stay English; nothing else changes.
     const QString language = ResourceLanguage();
     auto translator = std::make_unique<QTranslator>();
