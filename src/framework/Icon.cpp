@@ -8,8 +8,9 @@
 
 #include <bit>
 #include <cstring>
-#include <future>
 #include <map>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace afx {
@@ -77,9 +78,15 @@ QIcon IconFromImages(const std::vector<QImage>& images) {
     return icon;
 }
 
+// An icon's images being read on a thread of their own.
+struct Preload {
+    std::vector<QImage> images;
+    std::jthread reader;  // joined before the images go
+};
+
 // Icons being read ahead, by resource id; used on the application's thread only.
-std::map<UINT, std::future<std::vector<QImage>>>& Preloads() {
-    static std::map<UINT, std::future<std::vector<QImage>>> preloads;
+std::map<UINT, std::unique_ptr<Preload>>& Preloads() {
+    static std::map<UINT, std::unique_ptr<Preload>> preloads;
     return preloads;
 }
 
@@ -92,11 +99,16 @@ QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
 void PreloadIcon(UINT id) {
     const IconResource* resource = FindIcon(id);
     if (!resource || Preloads().contains(id)) return;
-    Preloads().emplace(id, std::async(std::launch::async, IcoImages, resource->icoFile));
+    auto preload = std::make_unique<Preload>();
+    preload->reader = std::jthread([to = preload.get(), file = resource->icoFile] { to->images = IcoImages(file); });
+    Preloads().emplace(id, std::move(preload));
 }
 
 QIcon LoadIconResource(UINT id) {
-    if (auto ahead = Preloads().extract(id)) return IconFromImages(ahead.mapped().get());
+    if (auto ahead = Preloads().extract(id)) {
+        ahead.mapped()->reader.join();
+        return IconFromImages(ahead.mapped()->images);
+    }
     const IconResource* resource = FindIcon(id);
     return resource ? IconFromIco(resource->icoFile) : QIcon();
 }
