@@ -113,5 +113,9 @@ QIcon LoadIconResource(UINT id) {
     return resource ? IconFromIco(resource->icoFile) : QIcon();
 }
 
+void DropPreloadedIcons() {
+    Preloads().clear();
+}
+
 }  // namespace afx
 

@@ -27,4 +27,7 @@ void PreloadIcon(UINT id);
 /// The icon resource with that id, as read ahead or read now; a null icon
 /// when there is none.
 QIcon LoadIconResource(UINT id);
+/// Waits for the icons still being read ahead and drops them: reading
+/// images needs Qt, so this comes before the application ends.
+void DropPreloadedIcons();
 }  // namespace afx

@@ -100,6 +100,7 @@ QtApplication::QtApplication(int& argc, char** argv) {
 }
 
 QtApplication::~QtApplication() {
+    DropPreloadedIcons();
     m_translator.reset();
     m_app.reset();
     FlushQtMessageLog();
