@@ -1,6 +1,6 @@
 // The Qt application as the layer sets it up: Qt's own texts in Japanese,
-// the template fonts as installed faces, the program icon read ahead, and
-// Qt's warnings printed once per kind.
+// the template fonts as installed faces, fontconfig's configuration and the
+// program icon read ahead, and Qt's warnings printed once per kind.
 #include "dialog/VelquorDlg.h"
 #include "framework/testing/Driver.h"
 #include "framework/DialogUnits.h"
@@ -15,6 +15,9 @@
 #include <QContextMenuEvent>
 #include <QWidget>
 
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +59,59 @@ TEST(TemplateFontTest, AStandInFaceIsTheFirstInstalledGothicAlone) {
     for (const auto& [face, family] : cases) {
         EXPECT_EQ(afx::TemplateFont(face, 9, 0).families(), QStringList(family)) << family;
     }
+}
+
+// The strings of a fontconfig list, sorted, as text to compare.
+std::vector<std::string> Sorted(FcStrList* list) {
+    std::vector<std::string> strings;
+    while (const FcChar8* s = FcStrListNext(list)) strings.emplace_back(reinterpret_cast<const char*>(s));
+    FcStrListDone(list);
+    std::ranges::sort(strings);
+    return strings;
+}
+
+std::vector<std::string> Fonts(FcConfig* config) {
+    std::vector<std::string> fonts;
+    const FcFontSet* set = FcConfigGetFonts(config, FcSetSystem);
+    for (int i = 0; set && i < set->nfont; ++i) {
+        FcChar8* file = nullptr;
+        FcPatternGetString(set->fonts[i], FC_FILE, 0, &file);
+        fonts.emplace_back(file ? reinterpret_cast<const char*>(file) : "");
+    }
+    std::ranges::sort(fonts);
+    return fonts;
+}
+
+// The face and rendering settings the template font's family gets.
+std::vector<std::string> TemplateFaceMatch(FcConfig* config) {
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("IPAPGothic:pixelsize=12"));
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    FcChar8* text = match ? FcNameUnparse(match) : nullptr;
+    std::vector<std::string> described{text ? reinterpret_cast<const char*>(text) : "no match"};
+    FcStrFree(text);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return described;
+}
+
+TEST(FontConfigurationTest, TheConfigurationReadAheadIsTheOneFontconfigReads) {
+    // The test program's QtApplication has made the layer's reading current.
+    FcConfig* current = FcConfigReference(nullptr);
+    FcConfig* fontconfigs = FcInitLoadConfigAndFonts();
+    ASSERT_NE(fontconfigs, nullptr);
+    const std::pair<const char*, std::vector<std::string> (*)(FcConfig*)> aspects[] = {
+        {"configuration files", [](FcConfig* c) { return Sorted(FcConfigGetConfigFiles(c)); }},
+        {"font folders", [](FcConfig* c) { return Sorted(FcConfigGetFontDirs(c)); }},
+        {"cache folders", [](FcConfig* c) { return Sorted(FcConfigGetCacheDirs(c)); }},
+        {"fonts", Fonts},
+        {"template face", TemplateFaceMatch},
+    };
+    for (const auto& [aspect, of] : aspects) EXPECT_EQ(of(current), of(fontconfigs)) << aspect;
+    FcConfigDestroy(fontconfigs);
+    FcConfigDestroy(current);
 }
 
 TEST(IconPreloadTest, AnIconReadAheadIsTheIconReadNow) {

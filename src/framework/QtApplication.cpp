@@ -1,6 +1,7 @@
 #include "QtApplication.h"
 
 #include "DialogUnits.h"
+#include "FontConfiguration.h"
 #include "Icon.h"
 #include "MessageLog.h"
 #include "Resources.h"
@@ -10,7 +11,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -73,7 +73,7 @@ QtApplication::QtApplication(int& argc, char** argv) {
     // Reading the font configuration takes several milliseconds; it runs on a
     // helper thread while Qt connects to the display, and is done before the
     // first font is looked up.
-    std::jthread fontConfiguration([] { FcInit(); });
+    std::jthread fontConfiguration(LoadFontConfiguration);
     {
         const PrivateRuntimeDirectory runtime;
         m_app = std::make_unique<QApplication>(argc, argv);

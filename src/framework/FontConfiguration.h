@@ -1,0 +1,15 @@
+// fontconfig's configuration, read once for the whole process.
+#pragma once
+
+namespace afx {
+
+/// Reads fontconfig's configuration files and its list of fonts and makes
+/// them the current configuration: what FcInit does, less the parse of the
+/// configuration templates (conf.avail) that FcInit reads only so that
+/// fc-conflist can describe them, a third of its time. Call it before
+/// anything else in the process uses fontconfig, on any thread. Where its
+/// short way does not apply (FC_DEBUG set, no configuration file, no cache
+/// folder named), FcInit does it all, with its own fallbacks and messages.
+void LoadFontConfiguration();
+
+}  // namespace afx
