@@ -18,8 +18,10 @@ bool NamesACacheFolder(FcConfig* config) {
 
 void LoadFontConfiguration() {
     const char* debug = std::getenv("FC_DEBUG");
-    // From 2.12 on, FcConfigSetCurrent keeps a reference of its own.
-    if ((!debug || !*debug) && FcGetVersion() >= 21200) {
+    // Checked against 2.14: FcConfigSetCurrent keeps a reference of its own,
+    // and what FcInit reads besides is only described, never applied. Older
+    // versions take FcInit's own way.
+    if ((!debug || !*debug) && FcGetVersion() >= 21400) {
         if (FcConfig* config = FcConfigCreate()) {
             // The very call FcInit makes: when it fails, FcInit reads the
             // files again, falls back to its built-in configuration and says so.
