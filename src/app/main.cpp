@@ -2,6 +2,7 @@
 #include "batch/Batch.h"
 #include "batch/Disasm.h"
 #include "batch/Options.h"
+#include "batch/SweepMode.h"
 #include "framework/Startup.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
@@ -119,6 +120,10 @@ int main(int argc, char** argv) {
         // report, as a failed click, not the end of the program.
         afx::EndStartup();
         return batch::BatchMain(argc, argv, command.options);
+    case batch::Mode::Sweep:
+        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        afx::EndStartup();
+        return batch::SweepMain(argc, argv, command.options);
     case batch::Mode::Disasm: return batch::DisasmMain(command.disasm, std::cout);
     case batch::Mode::List: return batch::ListMain();
     case batch::Mode::Help: std::fputs(batch::HelpText().c_str(), stdout); return 0;

@@ -1,0 +1,99 @@
+#include "SweepAnalysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace bench {
+namespace {
+
+double Nanoseconds(HalfNanoseconds d) {
+    return std::chrono::duration<double, std::nano>(d).count();
+}
+
+double MedianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+}  // namespace
+
+std::vector<CurvePoint> CurveOf(const SweepRun& run, const ButtonSpec& button) {
+    std::vector<CurvePoint> curve;
+    for (std::size_t i = 0; i < run.plan.subjects.size(); ++i) {
+        const SweepSubject& s = run.plan.subjects[i];
+        if (s.button != &button || s.count <= 0) continue;
+        if (const auto median = run.Median(i)) curve.push_back({s.bytes, s.count, Nanoseconds(*median) / s.count});
+    }
+    std::sort(curve.begin(), curve.end(), [](const CurvePoint& a, const CurvePoint& b) { return a.bytes < b.bytes; });
+    return curve;
+}
+
+std::vector<CurvePoint> LimitCurve(const SweepRun& run, std::size_t elementBytes) {
+    std::vector<CurvePoint> curve;
+    if (elementBytes == 0) return curve;
+    for (std::size_t i = 0; i < run.plan.subjects.size(); ++i) {
+        const SweepSubject& s = run.plan.subjects[i];
+        const auto count = static_cast<int>(s.bytes / elementBytes);
+        if (!s.IsLimit() || count <= 0) continue;
+        if (const auto median = run.Median(i)) curve.push_back({s.bytes, count, Nanoseconds(*median) / count});
+    }
+    std::sort(curve.begin(), curve.end(), [](const CurvePoint& a, const CurvePoint& b) { return a.bytes < b.bytes; });
+    return curve;
+}
+
+std::vector<LevelCost> LevelCosts(const std::vector<CurvePoint>& curve, const std::vector<CacheInfo>& dataLevels) {
+    std::vector<LevelCost> costs;
+    for (std::size_t i = 0; i <= dataLevels.size(); ++i) {
+        const bool memory = i == dataLevels.size();
+        const double lower = i == 0 ? 0 : static_cast<double>(dataLevels[i - 1].sizeBytes);
+        const double upper = memory ? std::numeric_limits<double>::infinity() : static_cast<double>(dataLevels[i].sizeBytes);
+        std::vector<double> inside, level;
+        for (const CurvePoint& p : curve) {
+            const auto bytes = static_cast<double>(p.bytes);
+            if (bytes <= lower || bytes > upper) continue;
+            level.push_back(p.nsPerElement);
+            if (bytes >= 2 * lower && bytes <= upper / 2) inside.push_back(p.nsPerElement);
+        }
+        LevelCost cost;
+        cost.level = memory ? 0 : dataLevels[i].level;
+        cost.cacheBytes = memory ? 0 : dataLevels[i].sizeBytes;
+        std::vector<double>& used = inside.empty() ? level : inside;
+        cost.sizes = static_cast<int>(used.size());
+        if (!used.empty()) cost.nsPerElement = MedianOf(used);
+        costs.push_back(cost);
+    }
+    return costs;
+}
+
+std::vector<CurveBend> Bends(const std::vector<CurvePoint>& curve, const std::vector<LevelCost>& levels) {
+    std::vector<CurveBend> bends;
+    for (std::size_t i = 0; i + 1 < levels.size(); ++i) {
+        const LevelCost& small = levels[i];
+        const LevelCost& large = levels[i + 1];
+        if (!small.nsPerElement || !large.nsPerElement || *small.nsPerElement <= 0) continue;
+        const double ratio = *large.nsPerElement / *small.nsPerElement;
+        if (ratio <= kBendRatio && ratio >= 1 / kBendRatio) continue;
+        const double target = std::sqrt(*small.nsPerElement * *large.nsPerElement);
+        // From the smaller level's start to the larger level's end.
+        const double from = i == 0 ? 0 : static_cast<double>(levels[i - 1].cacheBytes);
+        const double to = large.cacheBytes > 0 ? static_cast<double>(large.cacheBytes) : std::numeric_limits<double>::infinity();
+        for (std::size_t k = 1; k < curve.size(); ++k) {
+            const CurvePoint& p = curve[k - 1];
+            const CurvePoint& q = curve[k];
+            if (static_cast<double>(p.bytes) <= from || static_cast<double>(q.bytes) > to) continue;
+            const bool crosses = ratio > 1 ? p.nsPerElement < target && q.nsPerElement >= target
+                                           : p.nsPerElement > target && q.nsPerElement <= target;
+            if (!crosses) continue;
+            const double t = std::log(target / p.nsPerElement) / std::log(q.nsPerElement / p.nsPerElement);
+            const double bytes = std::exp(std::log(static_cast<double>(p.bytes)) +
+                                          t * std::log(static_cast<double>(q.bytes) / static_cast<double>(p.bytes)));
+            bends.push_back({small.level, large.level, bytes, ratio});
+            break;
+        }
+    }
+    return bends;
+}
+
+}  // namespace bench
