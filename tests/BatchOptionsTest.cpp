@@ -39,7 +39,7 @@ TEST(CommandLineTest, ModesAndHelpWhereverItStands) {
         EXPECT_EQ(Parsed(help).mode, batch::Mode::Help) << help.back();
     }
     EXPECT_NE(ErrorOf({"--list", "--batch"}).find("excludes"), std::string::npos);
-    EXPECT_EQ(ErrorOf({"--buttons", "1000"}), "--buttons requires --batch");
+    EXPECT_EQ(ErrorOf({"--buttons", "1000"}), "--buttons needs --batch or --sweep");
     EXPECT_EQ(ErrorOf({"--frobnicate"}), "unknown option '--frobnicate' (try --help)");
     EXPECT_EQ(ErrorOf({"--list", "extra"}), "unexpected argument 'extra' (try --help)");
     // The help describes every batch option the parser knows.

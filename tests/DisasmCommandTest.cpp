@@ -80,12 +80,12 @@ TEST(DisasmOptionsTest, ABadArgumentIsOneLineThatSaysWhatIsWrong) {
         {{"--disasm", "1004", "--format", "csv"}, "unknown format 'csv' for --disasm; use text or json"},
         {{"--hot"}, "--hot requires --disasm"},
         {{"--syntax", "att"}, "--syntax requires --disasm"},
-        {{"--format", "json"}, "--format needs --batch or --disasm"},
+        {{"--format", "json"}, "--format needs --batch, --sweep or --disasm"},
         {{"--variant", "O0"}, "--variant needs --batch or --disasm"},
         {{"--disasm", "1004", "--variant", "O1"}, "unknown variant 'O1'"},
         {{"--disasm", "1004", "--variant", "O0,O0"}, "--variant names O0 twice"},
         {{"--batch", "--disasm", "1004"}, "excludes"},
-        {{"--disasm", "1004", "--count", "5"}, "--count requires --batch"},
+        {{"--disasm", "1004", "--count", "5"}, "--count needs --batch"},
         {{"--disasm", "1004", "extra"}, "unexpected argument 'extra'"},
     };
     for (const auto& [args, expected] : cases) {

@@ -142,6 +142,7 @@ std::vector<const bench::Variant*> ParseVariants(const std::string& list, bool t
 void ParseVariantOption(const std::string& list, CommandLine& line) {
     if (line.mode == Mode::Disasm) line.disasm.variants = ParseVariants(list, false);
     else if (line.mode == Mode::Batch) line.options.variants = ParseVariants(list, true);
+    else if (line.mode == Mode::Sweep) Refuse("--variant is for --batch and --disasm, not --sweep");
     else Refuse("--variant needs --batch or --disasm");
 }
 
@@ -199,7 +200,6 @@ void RefuseOtherModesOptions(const CLI::App& app, Mode mode) {
     for (const char* name : {"--sizes", "--budget"}) {
         if (app.count(name) > 0 && mode != Mode::Sweep) Refuse(std::string(name) + " needs --sweep");
     }
-    if (mode == Mode::Sweep && app.count("--variant") > 0) Refuse("--variant is for --batch and --disasm, not --sweep");
 }
 
 // A sweep's buttons: the visible ones that can take another size unless
@@ -284,7 +284,8 @@ void Describe(CLI::App& app, CommandLine& line) {
            "buttons (1053 and 1055 run only when named); --sweep: those of them that read the count",
            [&o](const std::string& v) {
                o.buttons = ParseButtons("--buttons", v);
-               o.buttonsGiven = true;
+               // "all" asks for every button the mode can run, not for each one by name.
+               o.buttonsGiven = v != "all";
            });
     option("--count", "TEXT",
            "text pasted into the count field before the runs; default: the field's own \"100000\"",

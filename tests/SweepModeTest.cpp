@@ -1,0 +1,182 @@
+// velquor --sweep: its command line, what it refuses before touching a file,
+// the reports it writes (Google Benchmark's layout, read by compare.py) and
+// the complexity fit they carry.
+#include "ProgramRunner.h"
+#include "TestUtil.h"
+#include "batch/Options.h"
+#include "batch/SweepResults.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SweepModeTest, TheComplexityFitNamesTheCurveAndItsCoefficient) {
+    const std::vector<double> n = {1000, 2000, 4000, 8000};
+    const struct {
+        std::vector<double> times;
+        const char* bigO;
+        double coefficient;
+    } cases[] = {
+        {{500, 1000, 2000, 4000}, "N", 0.5},
+        {{7, 7, 7, 7}, "(1)", 7},
+        {{1e6, 4e6, 16e6, 64e6}, "N^2", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bigO);
+        const auto fit = batch::FitComplexity(n, c.times, c.times);
+        ASSERT_TRUE(fit);
+        EXPECT_EQ(fit->bigO, c.bigO);
+        EXPECT_NEAR(fit->realCoefficient, c.coefficient, 1e-9 * c.coefficient);
+        EXPECT_NEAR(fit->rms, 0, 1e-9);
+    }
+    EXPECT_FALSE(batch::FitComplexity({1000}, {1}, {1}));
+}
+
+TEST(SweepModeTest, TheCommandLineOfASweep) {
+    auto parsed = [](std::vector<std::string> args) { return batch::ParseCommandLine(args); };
+    const auto defaults = parsed({"--sweep"});
+    ASSERT_TRUE(std::holds_alternative<batch::CommandLine>(defaults));
+    const batch::Options& o = std::get<batch::CommandLine>(defaults).options;
+    EXPECT_EQ(std::get<batch::CommandLine>(defaults).mode, batch::Mode::Sweep);
+    EXPECT_EQ(o.buttons.size(), 16u);  // the visible buttons but the four fixed arrays
+    EXPECT_EQ(o.repetitions, bench::kSweepRepetitions);
+    EXPECT_FALSE(o.sizes);
+    const auto given = parsed({"--sweep", "--buttons", "all", "--sizes", "10:1000:3", "--budget", "50", "--repetitions", "5"});
+    ASSERT_TRUE(std::holds_alternative<batch::CommandLine>(given));
+    const batch::Options& g = std::get<batch::CommandLine>(given).options;
+    EXPECT_EQ(g.buttons.size(), 17u);  // "all": every button that can be swept, 1053 among them
+    EXPECT_EQ(g.sizes->from, 10);
+    EXPECT_EQ(g.sizes->to, 1000);
+    EXPECT_EQ(g.sizes->perDoubling, 3);
+    EXPECT_EQ(g.clickBudget, std::chrono::milliseconds(50));
+    EXPECT_EQ(g.repetitions, 5);
+    const struct {
+        std::vector<std::string> args;
+        const char* expected;
+    } refused[] = {
+        {{"--sweep", "--count", "5"}, "--count sets the window's count field, which a sweep does not read"},
+        {{"--sweep", "--order", "blocks"}, "a sweep always runs its sizes in interleaved rounds"},
+        {{"--sweep", "--variant", "O0"}, "--variant is for --batch and --disasm, not --sweep"},
+        {{"--sweep", "--buttons", "1000,1022"}, "1022 fills a fixed local array"},
+        {{"--sweep", "--sizes", "10-100"}, "--sizes takes FROM:TO or FROM:TO:PER_DOUBLING"},
+        {{"--sweep", "--sizes", "1:2:3:4"}, "--sizes takes FROM:TO"},
+        {{"--sweep", "--budget", "0"}, "--budget must be a whole number of milliseconds from 1"},
+        {{"--batch", "--sizes", "1:2"}, "--sizes needs --sweep"},
+        {{"--sweep", "--list"}, "excludes"},
+    };
+    for (const auto& r : refused) {
+        const auto outcome = parsed(r.args);
+        ASSERT_TRUE(std::holds_alternative<std::string>(outcome)) << r.expected;
+        EXPECT_NE(std::get<std::string>(outcome).find(r.expected), std::string::npos) << std::get<std::string>(outcome);
+    }
+}
+
+class SweepProgramTest : public ::testing::Test {
+protected:
+    Outcome Sweep(std::vector<std::string> args, const Limits& limits = {}) {
+        args.insert(args.begin(), "--sweep");
+        return RunProgram(args, {"HOME=" + root.string(), "PATH=/usr/bin:/bin"}, root, limits);
+    }
+    QJsonObject Json(const fs::path& file) {
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        return QJsonDocument::fromJson(QByteArray::fromStdString(text.str())).object();
+    }
+    ScratchFolder scratch{"velquor-sweep"};
+    const fs::path& root = scratch.path();
+};
+
+TEST_F(SweepProgramTest, BadInputIsOneLineExitTwoAndNoFile) {
+    const std::string report = (root / "r.json").string();
+    const struct {
+        std::vector<std::string> args;
+        Limits limits;
+        const char* expected;
+    } cases[] = {
+        {{"--sizes", "100:10"}, {}, "--sizes ends at 10 elements, below its start, 100"},
+        {{"--sizes", "0:10"}, {}, "--sizes starts at 0 elements"},
+        {{"--buttons", "1037", "--sizes", "1:4000001"}, {}, "the global arrays (1037) hold 4000000"},
+        {{"--buttons", "1012"}, {}, "1012 fills a fixed local array"},
+        {{"--buttons", "1001"}, {}, "unknown button id '1001'"},
+        {{"--count", "100"}, {}, "--count sets the window's count field"},
+        {{"--buttons", "1000", "--sizes", "1:100000000"}, {std::nullopt, std::nullopt, rlim_t{640} << 20}, "this process can have"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--output", report});
+        const Outcome outcome = Sweep(args, c.limits);
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_NE(outcome.errors.find(c.expected), std::string::npos) << outcome.errors;
+        EXPECT_EQ(std::count(outcome.errors.begin(), outcome.errors.end(), '\n'), 1) << outcome.errors;
+        EXPECT_FALSE(fs::exists(report));
+    }
+}
+
+TEST_F(SweepProgramTest, ReportsInGoogleBenchmarksLayoutAndAChart) {
+    const fs::path chart = root / "sweep.png";
+    for (const char* name : {"a.json", "b.json"}) {
+        const Outcome run = Sweep({"--buttons", "1000,1041", "--sizes", "4096:65536:1", "--repetitions", "4", "--format", "json",
+                                   "--output", (root / name).string(), "--plot", chart.string()});
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_NE(run.errors.find("seed "), std::string::npos) << run.errors;
+    }
+    const QJsonObject report = Json(root / "a.json");
+    EXPECT_FALSE(report["context"].toObject()["caches_source"].toString().isEmpty());
+    int sizes = 0, bigO = 0;
+    for (const QJsonValue& v : report["benchmarks"].toArray()) {
+        const QJsonObject b = v.toObject();
+        sizes += b["aggregate_name"].toString() == "median";
+        if (b["aggregate_name"].toString() == "BigO") {
+            ++bigO;
+            EXPECT_FALSE(b["big_o"].toString().isEmpty()) << b["name"].toString().toStdString();
+            EXPECT_GT(b["real_coefficient"].toDouble(), 0);
+        }
+    }
+    EXPECT_EQ(sizes, 2 * 5);
+    EXPECT_EQ(bigO, 2);
+    const QJsonArray buttons = report["sweep"].toObject()["buttons"].toArray();
+    ASSERT_EQ(buttons.size(), 2);
+    EXPECT_EQ(buttons[0].toObject()["levels"].toArray().size(), static_cast<qsizetype>(
+        bench::DataCacheLevels(bench::MachineCaches().caches).size() + 1));
+    QImage image;
+    EXPECT_TRUE(image.load(QString::fromStdString(chart.string()), "PNG"));
+
+    const char* tool = "/usr/share/benchmark/compare.py";
+    if (!fs::exists(tool) || std::system("/usr/bin/python3 -c 'import scipy' 2>/dev/null") != 0) {
+        GTEST_SKIP() << "needs libbenchmark-tools and python3-scipy (scripts/setup --tests)";
+    }
+    const fs::path out = root / "compare.txt";
+    const std::string command = std::string("/usr/bin/python3 ") + tool + " benchmarks " + (root / "a.json").string() + " " +
+                                (root / "b.json").string() + " > " + out.string() + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(out);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("1041 静的配列/65536_median"), std::string::npos) << text.str();
+}
+
+TEST_F(SweepProgramTest, TheTableSaysEachLevelsCostAndWhereAButtonStopped) {
+    const Outcome run = Sweep({"--buttons", "1016,1008", "--sizes", "1000:64000:1", "--budget", "1", "--repetitions", "3"});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NE(run.output.find("== 1016 CString[] new　動的配列"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("ns/elem on each level"), std::string::npos) << run.output;
+    // The string array's click of 1000 elements takes tens of microseconds: the budget of 1 ms stops it early.
+    EXPECT_NE(run.output.find("stopped before"), std::string::npos) << run.output;
+    EXPECT_NE(run.errors.find("1016 stopped before"), std::string::npos) << run.errors;
+    EXPECT_NE(run.output.find("complexity: O("), std::string::npos) << run.output;
+}
+
+}  // namespace
