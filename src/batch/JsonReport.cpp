@@ -58,9 +58,8 @@ void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& syst
     // The limits each click's fraction_of_limit was set against.
     out << "    \"store_limits\": [";
     for (auto it = run.storeLimits.begin(); it != run.storeLimits.end(); ++it) {
-        const bool spread = it->first.placement == bench::StorePlacement::SpreadOverGlobalArray;
-        out << (it == run.storeLimits.begin() ? "" : ", ") << "{\"bytes\": " << it->first.bytes << ", \"placement\": \""
-            << (spread ? "spread_over_global_array" : "reused") << "\", \"bytes_per_second\": " << JsonNumber(it->second)
+        out << (it == run.storeLimits.begin() ? "" : ", ") << "{\"bytes\": " << it->first.bytes
+            << ", \"bytes_per_second\": " << JsonNumber(it->second)
             << "}";
     }
     out << "],\n    \"variants\": [";

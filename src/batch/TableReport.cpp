@@ -134,8 +134,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
                "store limit for the same bytes, memset's median of "
             << bench::kStoreLimitRuns << " runs, measured before the first click:\n";
         for (const auto& [size, bytesPerSecond] : run.storeLimits) {
-            out << "  " << size.bytes << " bytes"
-                << (size.placement == bench::StorePlacement::SpreadOverGlobalArray ? " spread over 32 MB" : "") << ": "
+            out << "  " << size.bytes << " bytes: "
                 << Fixed(bytesPerSecond, 1e-9, 1) << " GB/s\n";
         }
     }
