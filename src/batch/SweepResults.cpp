@@ -115,9 +115,7 @@ std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std:
             row.rate.bytesPerSecond = bench::BytesPerSecond(row.bytes, row.elapsed.median);
         }
         if (const auto limit = run.LimitFor(s.bytes)) {
-            if (const auto median = run.Median(*limit)) {
-                row.limitBytesPerSecond = bench::BytesPerSecond(s.bytes, *median);
-            }
+            if (const auto fastest = run.Fastest(*limit)) row.limitBytesPerSecond = bench::BytesPerSecond(s.bytes, *fastest);
         }
         if (row.rate.bytesPerSecond && row.limitBytesPerSecond) {
             row.rate.fractionOfLimit = bench::FractionOfLimit(*row.rate.bytesPerSecond, *row.limitBytesPerSecond);

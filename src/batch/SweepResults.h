@@ -35,8 +35,8 @@ struct SweepRow {
     /// The median's cost per element; none without a median.
     std::optional<double> nsPerElement;
     /// The array's bytes per second of the median click, the store limit's
-    /// (memset of the same bytes, median of its counted clicks in the same
-    /// rounds), and the one over the other; none where either has no rate.
+    /// (memset of the same bytes: the fastest of its counted clicks in the
+    /// same rounds), and the one over the other; none where either has no rate.
     StoreRate rate;
     std::optional<double> limitBytesPerSecond;
 };

@@ -107,8 +107,8 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
         if (r.stop) out << "  " << StopText(*r.stop, run.plan.clickBudget) << "\n";
     }
     out << "\nGB/s: the array's bytes stored per second of the median click. limit GB/s: this machine's store limit for\n"
-           "the same bytes, memset's median over its clicks in the same rounds, each writing where its previous one\n"
-           "wrote, as a counted click writes where its own previous click did. of limit: the one over the other.\n"
+           "the same bytes, the fastest of memset's counted clicks in the same rounds, each writing where its previous\n"
+           "one wrote, as a counted click writes where its own previous click did. of limit: the one over the other.\n"
            "level: the smallest cache that holds the array; bends: where ns/elem passes half-way between two levels'.\n";
     if (anyAbove) {
         out << "of limit above 1: the fill's median beat memset's in the same rounds. Within the MdAPE of both, that is\n"

@@ -233,6 +233,12 @@ std::optional<HalfNanoseconds> SweepRun::Median(std::size_t subject) const {
     return bench::Median(std::move(counted));
 }
 
+std::optional<std::chrono::nanoseconds> SweepRun::Fastest(std::size_t subject) const {
+    const std::vector<std::chrono::nanoseconds> counted = Counted(subject);
+    if (counted.empty()) return std::nullopt;
+    return *std::min_element(counted.begin(), counted.end());
+}
+
 const SweepClick* SweepRun::First(std::size_t subject) const {
     for (const SweepClick& c : clicks) {
         if (c.subject == subject) return &c;

@@ -164,6 +164,9 @@ struct SweepRun {
     std::vector<std::chrono::nanoseconds> Counted(std::size_t subject) const;
     /// The median of Counted; none without one.
     std::optional<HalfNanoseconds> Median(std::size_t subject) const;
+    /// The shortest of Counted; none without one. The store limit is a
+    /// ceiling: the fastest the machine stored those bytes in the run.
+    std::optional<std::chrono::nanoseconds> Fastest(std::size_t subject) const;
     /// The subject's first click; none when it never ran.
     const SweepClick* First(std::size_t subject) const;
     /// The limit subject of these bytes; none when the plan has none.

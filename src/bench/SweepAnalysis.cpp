@@ -7,7 +7,8 @@
 namespace bench {
 namespace {
 
-double Nanoseconds(HalfNanoseconds d) {
+template <class Duration>
+double Nanoseconds(Duration d) {
     return std::chrono::duration<double, std::nano>(d).count();
 }
 
@@ -37,7 +38,7 @@ std::vector<CurvePoint> LimitCurve(const SweepRun& run, std::size_t elementBytes
         const SweepSubject& s = run.plan.subjects[i];
         const auto count = static_cast<int>(s.bytes / elementBytes);
         if (!s.IsLimit() || count <= 0) continue;
-        if (const auto median = run.Median(i)) curve.push_back({s.bytes, count, Nanoseconds(*median) / count});
+        if (const auto fastest = run.Fastest(i)) curve.push_back({s.bytes, count, Nanoseconds(*fastest) / count});
     }
     std::sort(curve.begin(), curve.end(), [](const CurvePoint& a, const CurvePoint& b) { return a.bytes < b.bytes; });
     return curve;

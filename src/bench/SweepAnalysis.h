@@ -23,8 +23,9 @@ struct CurvePoint {
 /// A button's sizes that have a median, ascending.
 std::vector<CurvePoint> CurveOf(const SweepRun& run, const ButtonSpec& button);
 
-/// The store limit's time per element of elementBytes at each size measured,
-/// ascending: the ceiling a fill of such elements cannot pass.
+/// The store limit's time per element of elementBytes at each size measured
+/// (its fastest counted memset), ascending: the ceiling a fill of such
+/// elements cannot pass.
 std::vector<CurvePoint> LimitCurve(const SweepRun& run, std::size_t elementBytes);
 
 /// The cost per element where the array lies in one level of the memory.
