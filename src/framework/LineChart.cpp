@@ -1,6 +1,7 @@
 #include "LineChart.h"
 
 #include "DialogUnits.h"
+#include "LineChartCtrl.h"
 #include "LineChartPainter.h"
 
 #include <QBuffer>
@@ -197,13 +198,31 @@ void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, cons
     p.restore();
 }
 
+namespace {
+
+/// The chart's text and title fonts, the same in the image and in a window.
+QFont ChartFont(bool title) {
+    return title ? TemplateFont(L"MS UI Gothic", 13, 700) : TemplateFont(L"MS UI Gothic", 10, 0);
+}
+
+}  // namespace
+
+void LineChartControl::SetChart(LineChart chart) {
+    m_chart = std::move(chart);
+    update();
+}
+
+void LineChartControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    PaintLineChart(p, rect(), m_chart, ChartFont(false), ChartFont(true));
+}
+
 std::optional<std::string> RenderLineChartPng(const LineChart& chart) {
-    const QFont font = TemplateFont(L"MS UI Gothic", 10, 0);
-    const QFont titleFont = TemplateFont(L"MS UI Gothic", 13, 700);
-    QImage image(LineChartSize(chart, font), QImage::Format_RGB32);
+    QImage image(LineChartSize(chart, ChartFont(false)), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    PaintLineChart(p, image.rect(), chart, font, titleFont);
+    PaintLineChart(p, image.rect(), chart, ChartFont(false), ChartFont(true));
     p.end();
     QByteArray png;
     QBuffer buffer(&png);
@@ -212,3 +231,7 @@ std::optional<std::string> RenderLineChartPng(const LineChart& chart) {
 }
 
 }  // namespace afx
+
+void CLineChartCtrl::SetChart(afx::LineChart chart) {
+    if (auto* control = dynamic_cast<afx::LineChartControl*>(Widget())) control->SetChart(std::move(chart));
+}
