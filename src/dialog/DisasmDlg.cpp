@@ -1,6 +1,7 @@
 #include "DisasmDlg.h"
 
 #include "KernelBox.h"
+#include "SweepDlg.h"
 #include "disasm/KernelProfile.h"
 #include "disasm/Loops.h"
 #include "disasm/TextReport.h"
@@ -73,6 +74,7 @@ void CDisasmDlg::PostNcDestroy() {
 }
 
 void CDisasmDlg::OnBnClickedSample() {
+    if (CSweepDlg::RefuseWhileMeasuring()) return;
     // The window is busy while the kernel runs, as it is during a click.
     const disasm::HotShares shares = disasm::ProfileKernel(m_listing, m_kernel, m_count);
     CString notice;

@@ -1,6 +1,7 @@
 #include "VariantsDlg.h"
 
 #include "KernelBox.h"
+#include "SweepDlg.h"
 #include "VariantTable.h"
 #include "bench/Protocol.h"
 #include "bench/VariantComparison.h"
@@ -54,6 +55,7 @@ void CVariantsDlg::PostNcDestroy() {
 }
 
 void CVariantsDlg::OnBnClickedRerun() {
+    if (CSweepDlg::RefuseWhileMeasuring()) return;
     SetNotice(L"測定中です。しばらくお待ちください…");
     UpdateWindow();
     // The window is busy while the kernels run, as it is during a click.
