@@ -31,7 +31,8 @@ QString XText(double x, LineChart::XUnit unit) {
 }
 
 QString YText(double y) {
-    return QString::number(y, 'g', 3);
+    // "1000", not "1e+03".
+    return y >= 1000 ? QString::number(y, 'f', 0) : QString::number(y, 'g', 3);
 }
 
 struct Range {
@@ -143,11 +144,13 @@ void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, cons
         p.drawLine(QPointF(px, plot.top()), QPointF(px, plot.bottom()));
         const QString text = QString::fromStdWString(mark.label);
         const int width = metrics.horizontalAdvance(text) + 6;
-        row = px - 3 < previousRight ? row + 1 : 0;
-        previousRight = px + width;
-        p.fillRect(QRectF(px + 2, plot.top() + 2 + row * lineHeight, width, lineHeight), QColor(255, 255, 255, 220));
+        // A label that would run past the plot into the legend stands left of its line.
+        const double left = px + 2 + width > plot.right() ? px - 2 - width : px + 2;
+        row = left - 5 < previousRight ? row + 1 : 0;
+        previousRight = left + width;
+        p.fillRect(QRectF(left, plot.top() + 2 + row * lineHeight, width, lineHeight), QColor(255, 255, 255, 220));
         p.setPen(QColor(60, 60, 60));
-        p.drawText(QRectF(px + 4, plot.top() + 2 + row * lineHeight, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
+        p.drawText(QRectF(left + 2, plot.top() + 2 + row * lineHeight, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 
     // The lines, clipped to the plot, then their legend to the right.
