@@ -150,8 +150,8 @@ constexpr ControlTemplate kVariantsControls[] = {
 // cache levels in a fixed-width read-only box, and its buttons.
 constexpr ControlTemplate kSweepControls[] = {
     {IDC_SWEEP_NOTICE, Static, nullptr, kLabel, 7, 7, 606, 20},
-    {IDC_SWEEP_CHART, Chart, nullptr, kShown, 7, 31, 606, 300},
-    {IDC_SWEEP_TABLE, Edit, nullptr, kTable, 7, 335, 606, 104},
+    {IDC_SWEEP_CHART, Chart, nullptr, kShown, 7, 31, 606, 318},
+    {IDC_SWEEP_TABLE, Edit, nullptr, kTable, 7, 353, 606, 86},
     {IDC_SWEEP_STOP, Button, L"中止", kButton, 7, 445, 50, 14},
     {IDCANCEL, Button, L"閉じる", kDefaultButton, 563, 445, 50, 14},
 };
