@@ -11,7 +11,6 @@
 #include <QPointer>
 
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <sstream>
 
@@ -29,13 +28,6 @@ std::vector<std::vector<std::string>> Rows(const std::string& table) {
         rows.emplace_back(std::istream_iterator<std::string>(words), std::istream_iterator<std::string>());
     }
     return rows;
-}
-
-/// A figure the table gives, or -1 for anything else ("-").
-double Figure(const std::string& word) {
-    char* end = nullptr;
-    const double value = std::strtod(word.c_str(), &end);
-    return word.empty() || (*end != '\0' && *end != '%') ? -1 : value;
 }
 
 class SweepBoxTest : public BenchTest {
@@ -74,23 +66,20 @@ TEST_F(SweepBoxTest, TheMenuOpensABoxThatSweepsTheButtonAndTabulatesItsLevels) {
 
     ASSERT_TRUE(drv.RunUntil([&] { return Stopped(*box); }));
     EXPECT_EQ(Text(*box, res::IDC_SWEEP_NOTICE).rfind("測り終えました", 0), 0u) << Text(*box, res::IDC_SWEEP_NOTICE);
-    const auto [done, planned] = Clicks(*box);
-    EXPECT_EQ(done, planned);
-    EXPECT_EQ(done, 7 * 30) << "six sizes and the limit at the one of 64 KiB or more, 30 clicks each";
+    EXPECT_EQ(Clicks(*box), std::make_pair(7 * 30, 7 * 30)) << "six sizes and the limit at the one of 64 KiB or more, 30 clicks each";
     // The smallest level holds the smallest sizes and has their median cost.
     const bool levels = !bench::DataCacheLevels(bench::MachineCaches().caches).empty();
     const std::vector<std::vector<std::string>> rows = Rows(Text(*box, res::IDC_SWEEP_TABLE));
-    ASSERT_GE(rows.size(), 2u);
-    ASSERT_GE(rows[1].size(), 4u);
+    ASSERT_TRUE(rows.size() >= 2 && rows[1].size() >= 4);
     EXPECT_EQ(rows[1][0], levels ? "L1" : "メモリ");
-    EXPECT_GT(Figure(rows[1][levels ? 3 : 2]), 0) << rows[1][levels ? 3 : 2];
+    EXPECT_GT(std::stod(rows[1][levels ? 3 : 2]), 0) << "not measured: " << rows[1][levels ? 3 : 2];
     // Where memset ran too, the share is memset's speed over the fill's.
     int shares = 0;
     for (const std::vector<std::string>& row : rows) {
         if (row.size() < 5 || !row[row.size() - 2].ends_with("%")) continue;
         ++shares;
-        const double expected = Figure(row[row.size() - 3]) / Figure(row[row.size() - 4]) * 100;
-        EXPECT_NEAR(Figure(row[row.size() - 2]), expected, 0.05 * expected + 0.1) << row[0];
+        const double expected = std::stod(row[row.size() - 3]) / std::stod(row[row.size() - 4]) * 100;
+        EXPECT_NEAR(std::stod(row[row.size() - 2]), expected, 0.05 * expected + 0.1) << row[0];
     }
     EXPECT_GT(shares, 0);
     const auto* chart = dynamic_cast<afx::LineChartControl*>(box->GetDlgItem(res::IDC_SWEEP_CHART)->Widget());
@@ -118,22 +107,18 @@ TEST_F(SweepBoxTest, StopKeepsWhatWasMeasuredAndMeasuresNoMore) {
 }
 
 TEST_F(SweepBoxTest, NoOtherKernelRunsWhileItMeasuresAndClosingItStopsIt) {
-    CDialog* variants = nullptr;
     drv.RightClick(1008, res::ID_KERNEL_VARIANTS);
-    variants = drv.OwnedDialogs().back();
+    CDialog* variants = drv.OwnedDialogs().back();
     CDialog* box = OpenBox(1000);
     ASSERT_NE(box, nullptr);
-    CDialog* disasm = nullptr;
     drv.RightClick(1004, res::ID_KERNEL_DISASM);  // a listing runs nothing: it still opens
-    disasm = drv.OwnedDialogs().back();
-    ASSERT_NE(disasm, box);
+    CDialog* disasm = drv.OwnedDialogs().back();
     EXPECT_FALSE(drv.Click(1004));
     const std::vector<CMenu::Item> menu = drv.RightClick(1004);
     ASSERT_EQ(menu.size(), 3u);
     EXPECT_EQ(menu[0].flags, MF_STRING);
     EXPECT_EQ(menu[1].flags & MF_GRAYED, MF_GRAYED);
     EXPECT_EQ(menu[2].flags & MF_GRAYED, MF_GRAYED);
-    Boxes();
     // Every way that is left to a kernel is refused in one line, and changes nothing.
     const std::function<void()> ways[] = {
         [&] { drv.Command(1004); },
@@ -175,7 +160,6 @@ TEST_F(SweepBoxTest, AButtonWithoutAnArrayToGrowGetsOneLineAndNoBox) {
         EXPECT_NE(Utf8(shown[0].text).find("100000 要素に固定した配列"), std::string::npos) << Utf8(shown[0].text);
     }
     EXPECT_NE(Utf8(dialog::SweepRefusalText(*bench::FindButton(1055))).find("書き込まない"), std::string::npos);
-    EXPECT_TRUE(dialog::SweepRefusalText(*bench::FindButton(1043)).IsEmpty());
 }
 
 TEST(SweepTableTest, EachWayAButtonStopsIsSaidUnderTheTable) {
@@ -194,10 +178,8 @@ TEST(SweepTableTest, EachWayAButtonStopsIsSaidUnderTheTable) {
         bench::SweepRun run;
         run.plan.subjects = {{&button, 1000, 8000}, {&button, 2000, 16000}};
         run.stops = {{&button, c.reason, 2000, std::chrono::milliseconds(250), 3LL << 30, 3LL << 29, "std::bad_alloc"}};
-        if (c.reason == bench::SweepStop::Reason::Failed) {
-            run.clicks.push_back({1, 0, 0, false, bench::Measurement{}, 0});
-            run.clicks.back().measurement.error = bench::KernelError{c.error, "std::bad_alloc", 0};
-        }
+        run.clicks.push_back({1, 0, 0, false, bench::Measurement{}, 0});
+        run.clicks.back().measurement.error = bench::KernelError{c.error, "std::bad_alloc", 0};
         const std::string table = Utf8(dialog::SweepTableText(run, button, {}));
         EXPECT_NE(table.find(std::string(c.line) + "\r\n"), std::string::npos) << table;
         EXPECT_NE(table.find("中央値の出たサイズはまだありません。"), std::string::npos);
