@@ -1,6 +1,7 @@
 #include "LineChart.h"
 
 #include "DialogUnits.h"
+#include "LineChartCtrl.h"
 #include "LineChartPainter.h"
 
 #include <QBuffer>
@@ -30,7 +31,8 @@ QString XText(double x, LineChart::XUnit unit) {
 }
 
 QString YText(double y) {
-    return QString::number(y, 'g', 3);
+    // "1000", not "1e+03".
+    return y >= 1000 ? QString::number(y, 'f', 0) : QString::number(y, 'g', 3);
 }
 
 struct Range {
@@ -142,11 +144,13 @@ void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, cons
         p.drawLine(QPointF(px, plot.top()), QPointF(px, plot.bottom()));
         const QString text = QString::fromStdWString(mark.label);
         const int width = metrics.horizontalAdvance(text) + 6;
-        row = px - 3 < previousRight ? row + 1 : 0;
-        previousRight = px + width;
-        p.fillRect(QRectF(px + 2, plot.top() + 2 + row * lineHeight, width, lineHeight), QColor(255, 255, 255, 220));
+        // A label that would run past the plot into the legend stands left of its line.
+        const double left = px + 2 + width > plot.right() ? px - 2 - width : px + 2;
+        row = left - 5 < previousRight ? row + 1 : 0;
+        previousRight = left + width;
+        p.fillRect(QRectF(left, plot.top() + 2 + row * lineHeight, width, lineHeight), QColor(255, 255, 255, 220));
         p.setPen(QColor(60, 60, 60));
-        p.drawText(QRectF(px + 4, plot.top() + 2 + row * lineHeight, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
+        p.drawText(QRectF(left + 2, plot.top() + 2 + row * lineHeight, width, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
 
     // The lines, clipped to the plot, then their legend to the right.
@@ -197,13 +201,31 @@ void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, cons
     p.restore();
 }
 
+namespace {
+
+/// The chart's text and title fonts, the same in the image and in a window.
+QFont ChartFont(bool title) {
+    return title ? TemplateFont(L"MS UI Gothic", 13, 700) : TemplateFont(L"MS UI Gothic", 10, 0);
+}
+
+}  // namespace
+
+void LineChartControl::SetChart(LineChart chart) {
+    m_chart = std::move(chart);
+    update();
+}
+
+void LineChartControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    PaintLineChart(p, rect(), m_chart, ChartFont(false), ChartFont(true));
+}
+
 std::optional<std::string> RenderLineChartPng(const LineChart& chart) {
-    const QFont font = TemplateFont(L"MS UI Gothic", 10, 0);
-    const QFont titleFont = TemplateFont(L"MS UI Gothic", 13, 700);
-    QImage image(LineChartSize(chart, font), QImage::Format_RGB32);
+    QImage image(LineChartSize(chart, ChartFont(false)), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    PaintLineChart(p, image.rect(), chart, font, titleFont);
+    PaintLineChart(p, image.rect(), chart, ChartFont(false), ChartFont(true));
     p.end();
     QByteArray png;
     QBuffer buffer(&png);
@@ -212,3 +234,7 @@ std::optional<std::string> RenderLineChartPng(const LineChart& chart) {
 }
 
 }  // namespace afx
+
+void CLineChartCtrl::SetChart(afx::LineChart chart) {
+    if (auto* control = dynamic_cast<afx::LineChartControl*>(Widget())) control->SetChart(std::move(chart));
+}

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QRect>
 #include <QSize>
+#include <QWidget>
 
 namespace afx {
 
@@ -16,5 +17,20 @@ QSize LineChartSize(const LineChart& chart, const QFont& font);
 
 /// Paints the chart into area.
 void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, const QFont& font, const QFont& titleFont);
+
+/// The widget of a template control of class LineChart: the chart it was
+/// last given, painted on white in the PNG image's fonts.
+class LineChartControl : public QWidget {
+public:
+    using QWidget::QWidget;
+    void SetChart(LineChart chart);
+    const LineChart& Chart() const { return m_chart; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    LineChart m_chart;
+};
 
 }  // namespace afx
