@@ -1,10 +1,11 @@
 #include "SweepReports.h"
 
 #include "Text.h"
-#include "dialog/DisplayWidth.h"
 #include "dialog/SweepChart.h"
+#include "framework/AfxString.h"
 
 #include <cstdio>
+#include <string>
 
 namespace batch {
 namespace {
@@ -56,8 +57,9 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
         << " of up to " << bench::kClicksPerRound << " clicks per size, all sizes of all buttons and of the store limit in a\n"
         << "random order each round, seed " << run.plan.seed << "\n";
     out << "median, MdAPE, ns/elem, GB/s: the clicks that follow one of their own size, as when a button is clicked again and again\n";
-    bool anyUnstable = false, anyPreempted = false, anyAbove = false, anyFaults = false;
+    bool anyUnstable = false, anyPreempted = false, anyAbove = false, anyFaults = false, anyStrings = false;
     for (const SweepButtonResult& r : results) {
+        anyStrings = anyStrings || r.button->bytesPerElement == sizeof(CString) || r.button->family == bench::Family::StringArrays;
         out << "\n== " << r.button->name << "\n";
         out << "      elements       bytes  level       1st us   median us  MdAPE %   ns/elem     GB/s  limit GB/s  of limit  "
                "preempted  faults/click\n";
@@ -117,6 +119,11 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
     if (anyFaults) {
         out << "faults/click: minor page faults per click. A heap array above the allocator's mapping threshold (32 MiB\n"
                "at most with glibc) is mapped afresh on every click, and its fill pays a fault for each 4 KiB page.\n";
+    }
+    if (anyStrings) {
+        out << "bytes of a string array: the string objects only (" << sizeof(CString) << " bytes for a CString, " << sizeof(std::string)
+            << " for a std::string);\neach element's characters lie in a heap block of their own besides, so the data a fill\n"
+               "touches outgrows each cache at a fraction of the bytes shown.\n";
     }
     if (anyUnstable) out << "~  MdAPE above " << 100 * kUnstableMdape << " %: half of the size's counted clicks lie further than that from their median.\n";
     if (anyPreempted) {

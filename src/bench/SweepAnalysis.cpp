@@ -77,8 +77,10 @@ std::vector<CurveBend> Bends(const std::vector<CurvePoint>& curve, const std::ve
         const double ratio = *large.nsPerElement / *small.nsPerElement;
         if (ratio <= kBendRatio && ratio >= 1 / kBendRatio) continue;
         const double target = std::sqrt(*small.nsPerElement * *large.nsPerElement);
-        // From the smaller level's start to the larger level's end.
-        const double from = i == 0 ? 0 : static_cast<double>(levels[i - 1].cacheBytes);
+        // From where the smaller level's own sizes end (half its size: the
+        // rest of the curve inside it is its plateau, and a spike there is
+        // noise, not the bend) to the larger level's end.
+        const double from = static_cast<double>(small.cacheBytes) / 2;
         const double to = large.cacheBytes > 0 ? static_cast<double>(large.cacheBytes) : std::numeric_limits<double>::infinity();
         for (std::size_t k = 1; k < curve.size(); ++k) {
             const CurvePoint& p = curve[k - 1];

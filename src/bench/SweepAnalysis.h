@@ -53,8 +53,8 @@ struct CurveBend {
     int fromLevel = 0;  ///< LevelCost::level of the smaller arrays
     int toLevel = 0;    ///< of the larger ones (0: main memory)
     /// The array size at which ns/element first passes half-way (the geometric
-    /// mean) between the two costs, interpolated on the log scale between the
-    /// two sizes around it.
+    /// mean) between the two costs, beyond half the smaller level's size,
+    /// interpolated on the log scale between the two sizes around it.
     double bytes = 0;
     double ratio = 0;   ///< the larger arrays' cost over the smaller ones'
 };

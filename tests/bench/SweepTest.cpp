@@ -236,6 +236,10 @@ TEST(SweepTest, EachLevelsCostAndWhereTheCurveBends) {
     EXPECT_LT(bends[0].bytes, 40 << 10);
     EXPECT_EQ(bends[1].fromLevel, 3);
     EXPECT_EQ(bends[1].toLevel, 0);
+    // A spike well inside a level is not where the curve bends.
+    curve[40].nsPerElement = 8;  // 4 MiB, inside L3
+    ASSERT_EQ(curve[40].bytes, std::size_t{4} << 20);
+    EXPECT_GT(bench::Bends(curve, levels)[1].bytes, 16 << 20);
     // A level without a size has no cost, and no bend is drawn to it.
     curve.erase(std::remove_if(curve.begin(), curve.end(), [](const bench::CurvePoint& p) { return p.bytes > (32u << 20); }),
                 curve.end());
