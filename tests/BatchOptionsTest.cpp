@@ -1,6 +1,5 @@
-// The command line: modes, the batch options and their defaults, and what a
-// bad argument is told; the count text's reading; texts made safe to print.
-#include "batch/Options.h"
+// The count text's reading, and texts made safe to print (the command line
+// itself: CommandLineTest.cpp).
 #include "batch/Runner.h"
 #include "batch/Text.h"
 
@@ -12,97 +11,8 @@
 
 namespace {
 
-batch::CommandLine Parsed(const std::vector<std::string>& args) {
-    auto parsed = batch::ParseCommandLine(args);
-    const auto* error = std::get_if<std::string>(&parsed);
-    EXPECT_EQ(error, nullptr) << *error;
-    return error ? batch::CommandLine{} : std::get<batch::CommandLine>(parsed);
-}
-
-std::string ErrorOf(const std::vector<std::string>& args) {
-    auto parsed = batch::ParseCommandLine(args);
-    const auto* error = std::get_if<std::string>(&parsed);
-    return error ? *error : std::string();
-}
-
 bool HasControlCharacter(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
-}
-
-TEST(CommandLineTest, ModesAndHelpWhereverItStands) {
-    EXPECT_EQ(Parsed({}).mode, batch::Mode::Window);
-    EXPECT_EQ(Parsed({"--batch"}).mode, batch::Mode::Batch);
-    EXPECT_EQ(Parsed({"--list"}).mode, batch::Mode::List);
-    EXPECT_EQ(Parsed({"--version"}).mode, batch::Mode::Version);
-    for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"}, {"-h"}, {"--batch", "--help"},
-                                                 {"--batch", "--buttons", "1000", "-h"}}) {
-        EXPECT_EQ(Parsed(help).mode, batch::Mode::Help) << help.back();
-    }
-    EXPECT_NE(ErrorOf({"--list", "--batch"}).find("excludes"), std::string::npos);
-    EXPECT_EQ(ErrorOf({"--buttons", "1000"}), "--buttons needs --batch or --sweep");
-    EXPECT_EQ(ErrorOf({"--frobnicate"}), "unknown option '--frobnicate' (try --help)");
-    EXPECT_EQ(ErrorOf({"--list", "extra"}), "unexpected argument 'extra' (try --help)");
-    // The help describes every batch option the parser knows.
-    const std::string help = batch::HelpText();
-    for (const char* option : {"--buttons LIST", "--count TEXT", "--repetitions N", "--format F", "--output FILE",
-                               "--plot FILE", "--batch", "--list", "--version", "Exit status"}) {
-        EXPECT_NE(help.find(option), std::string::npos) << option;
-    }
-}
-
-TEST(CommandLineTest, DefaultsAreTheVisibleButtonsElevenClicksAndATable) {
-    const batch::Options o = Parsed({"--batch"}).options;
-    EXPECT_EQ(o.buttons.size(), 20u);
-    EXPECT_EQ(std::count(o.buttons.begin(), o.buttons.end(), 1053), 0);
-    EXPECT_EQ(o.repetitions, 11);
-    EXPECT_EQ(o.format, batch::Format::Table);
-    EXPECT_FALSE(o.countText);
-    const batch::Options all = Parsed({"--batch", "--buttons", "all", "--count", "12abc", "--format", "json"}).options;
-    EXPECT_EQ(all.buttons.size(), 22u);
-    EXPECT_EQ(*all.countText, L"12abc");
-    EXPECT_EQ(all.format, batch::Format::Json);
-    // Texts that start with a minus, and the empty text, are count texts too.
-    EXPECT_EQ(*Parsed({"--batch", "--count", "-5"}).options.countText, L"-5");
-    EXPECT_EQ(*Parsed({"--batch", "--count", ""}).options.countText, L"");
-    EXPECT_EQ(*Parsed({"--batch", "--count=-x"}).options.countText, L"-x");
-    // The buttons run in the order given; a repeated option: the last one holds.
-    const batch::Options given = Parsed({"--batch", "--buttons", "1055,1000", "--repetitions", "3", "--repetitions", "2"}).options;
-    EXPECT_EQ(given.buttons, (std::vector<int>{1055, 1000}));
-    EXPECT_EQ(given.repetitions, 2);
-}
-
-TEST(CommandLineTest, BadArgumentsSayWhatIsWrong) {
-    EXPECT_NE(ErrorOf({"--batch", "--buttons", "1000,1001"}).find("unknown button id '1001'; valid ids: 1000, 1002"),
-              std::string::npos);
-    EXPECT_NE(ErrorOf({"--batch", "--buttons", ""}).find("at least one"), std::string::npos);
-    // An empty id at either end, or inside, is refused alike.
-    for (const char* list : {"1000,", ",1000", "1000,,1002", ","}) {
-        EXPECT_NE(ErrorOf({"--batch", "--buttons", list}).find("has an empty id"), std::string::npos) << list;
-    }
-    EXPECT_EQ(ErrorOf({"--batch", "--buttons", "1000,1002,1000"}), "--buttons names 1000 twice; name each button once");
-    for (const char* n : {"0", "10001", "abc", "5x", "-1", "", " 3"}) {
-        EXPECT_NE(ErrorOf({"--batch", "--repetitions", n}).find("1 to 10000"), std::string::npos) << n;
-    }
-    EXPECT_EQ(ErrorOf({"--batch", "--repetitions", "10000"}), "");
-    EXPECT_NE(ErrorOf({"--batch", "--format", "xml"}).find("table, csv or json"), std::string::npos);
-    EXPECT_EQ(ErrorOf({"--batch", "--output", ""}), "--output needs a file name");
-    EXPECT_EQ(ErrorOf({"--batch", "--count"}), "--count needs a value");
-}
-
-TEST(CommandLineTest, ABadValueIsShownCutAndWithoutControlCharacters) {
-    const std::string huge(100000, '7');
-    for (const std::string& value : std::vector<std::string>{huge, "1000\x1b[2J,1002", "\x1b]0;title\x07", huge + "\x1b"}) {
-        for (const char* option : {"--buttons", "--repetitions", "--format"}) {
-            const std::string error = ErrorOf({"--batch", option, value});
-            EXPECT_LT(error.size(), 300u) << option;
-            EXPECT_FALSE(HasControlCharacter(error)) << error;
-        }
-        const std::string unknown = ErrorOf({"--batch", "--" + value});
-        EXPECT_LT(unknown.size(), 300u);
-        EXPECT_FALSE(HasControlCharacter(unknown)) << unknown;
-    }
-    EXPECT_NE(ErrorOf({"--batch", "--format", huge}).find("…' (100000 bytes)"), std::string::npos);
-    EXPECT_NE(ErrorOf({"--batch", "--format", "a\x1b[2Jb"}).find("'a\\x1b[2Jb'"), std::string::npos);
 }
 
 TEST(TextTest, PrintableEscapesControlsAndBrokenUtf8AndKeepsTheRest) {

@@ -216,25 +216,4 @@ TEST(StabilityTest, PerRoundMediansAndSpreadsFromKnownDurations) {
     EXPECT_FALSE(batch::ProbeStability({}).moved);
 }
 
-TEST(CommandLineOrderTest, OrderAndSeedOptions) {
-    auto parse = [](std::vector<std::string> args) {
-        args.insert(args.begin(), "--batch");
-        return batch::ParseCommandLine(args);
-    };
-    const auto defaults = std::get<batch::CommandLine>(parse({}));
-    EXPECT_EQ(defaults.options.order, Order::Rounds);
-    EXPECT_FALSE(defaults.options.seed);
-    const auto given = std::get<batch::CommandLine>(parse({"--order", "blocks", "--seed", "4294967295"}));
-    EXPECT_EQ(given.options.order, Order::Blocks);
-    EXPECT_EQ(given.options.seed, 4294967295u);
-    for (const char* bad : {"-1", "4294967296", "x", "", "1.5"}) {
-        const auto error = parse({"--seed", bad});
-        ASSERT_TRUE(std::holds_alternative<std::string>(error)) << bad;
-        EXPECT_NE(std::get<std::string>(error).find("0 to 4294967295"), std::string::npos) << bad;
-    }
-    const auto badOrder = parse({"--order", "random"});
-    ASSERT_TRUE(std::holds_alternative<std::string>(badOrder));
-    EXPECT_EQ(std::get<std::string>(badOrder), "unknown order 'random'; use rounds or blocks");
-}
-
 }  // namespace

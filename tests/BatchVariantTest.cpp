@@ -1,7 +1,7 @@
-// The batch mode's build variants and store limits: choosing variants on the
-// command line, refusing one the CPU cannot run, planning every button in
+// The batch mode's build variants and store limits: planning every button in
 // every variant into the same rounds, and the names and rates the reports
-// give each variant's clicks.
+// give each variant's clicks (choosing them on the command line:
+// CommandLineTest.cpp).
 #include "TestUtil.h"
 #include "batch/JsonReport.h"
 #include "batch/Options.h"
@@ -36,52 +36,8 @@ protected:
         bench::SetCpuCheck([](std::string_view) { return false; });
     }
 
-    static std::variant<batch::CommandLine, std::string> Parse(std::vector<std::string> args) {
-        args.insert(args.begin(), "--batch");
-        return batch::ParseCommandLine(args);
-    }
-
-    static Names VariantNames(const std::vector<std::string>& args) {
-        auto parsed = Parse(args);
-        Names names;
-        if (const auto* error = std::get_if<std::string>(&parsed)) {
-            ADD_FAILURE() << *error;
-            return names;
-        }
-        for (const bench::Variant* v : std::get<batch::CommandLine>(parsed).options.variants) names.emplace_back(v->name);
-        return names;
-    }
-
-    static std::string ErrorOf(const std::vector<std::string>& args) {
-        auto parsed = Parse(args);
-        const auto* error = std::get_if<std::string>(&parsed);
-        return error ? *error : std::string();
-    }
-
     static const bench::Variant* Named(std::string_view name) { return bench::FindVariant(name); }
 };
-
-TEST_F(BatchVariantTest, TheDefaultRunsTheProgramsOwnBuildAndAListChoosesInItsOrder) {
-    EXPECT_EQ(VariantNames({}), Names{"O3"});
-    EXPECT_EQ(VariantNames({"--variant", "O0,O3"}), (Names{"O0", "O3"}));
-    EXPECT_EQ(VariantNames({"--variant", "O3,O0"}), (Names{"O3", "O0"}));
-    bench::SetCpuCheck([](std::string_view) { return true; });
-    EXPECT_EQ(VariantNames({"--variant", "all"}), (Names{"O0", "O2", "O3", "avx2"}));
-    EXPECT_NE(batch::HelpText().find("--variant LIST"), std::string::npos);
-}
-
-TEST_F(BatchVariantTest, AVariantTheCpuCannotRunIsLeftOutOfAllAndRefusedByNameInOneLine) {
-    WithoutAvx2();
-    EXPECT_EQ(VariantNames({"--variant", "all"}), (Names{"O0", "O2", "O3"}));
-    EXPECT_EQ(ErrorOf({"--variant", "O0,avx2"}), "variant avx2 needs a CPU with x86-64-v3, which this one is not");
-    EXPECT_EQ(ErrorOf({"--variant", "O1"}), "unknown variant 'O1'; valid variants: O0, O2, O3, avx2, or all");
-    EXPECT_EQ(ErrorOf({"--variant", ""}), "--variant needs at least one variant; valid variants: O0, O2, O3, avx2, or all");
-    EXPECT_EQ(ErrorOf({"--variant", "O0,,O3"}),
-              "--variant 'O0,,O3' has an empty variant; separate the variants by single commas");
-    EXPECT_EQ(ErrorOf({"--variant", "O3,O0,O3"}), "--variant names O3 twice; name each variant once");
-    EXPECT_EQ(ErrorOf({"--variant"}), "--variant needs a value");
-    EXPECT_EQ(ErrorOf({"--variant", "o3"}), "unknown variant 'o3'; valid variants: O0, O2, O3, avx2, or all");
-}
 
 TEST_F(BatchVariantTest, EveryRoundHoldsEveryButtonInEveryVariantShuffledTogether) {
     const std::vector<int> buttons{1000, 1012, 1041};

@@ -1,5 +1,6 @@
-// velquor --disasm: its options and what a bad one is told, the listings as
-// text and JSON, a sampled run, a refused one, and the program's exit status.
+// velquor --disasm: the listings as text and JSON, a sampled run, a refused
+// or failed one, and the program's exit status (its options:
+// CommandLineTest.cpp).
 #include "ProgramRunner.h"
 #include "TestUtil.h"
 #include "batch/Disasm.h"
@@ -19,31 +20,19 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::variant<batch::CommandLine, std::string> Parse(std::vector<std::string> args) {
-    return batch::ParseCommandLine(args);
-}
+using batch::DisasmOptions;
 
-batch::DisasmOptions DisasmOf(const std::vector<std::string>& args) {
-    auto parsed = Parse(args);
-    if (const auto* error = std::get_if<std::string>(&parsed)) {
-        ADD_FAILURE() << *error;
-        return {};
-    }
-    const batch::CommandLine& line = std::get<batch::CommandLine>(parsed);
-    EXPECT_EQ(line.mode, batch::Mode::Disasm);
-    return line.disasm;
-}
-
-std::string ErrorOf(const std::vector<std::string>& args) {
-    auto parsed = Parse(args);
-    const auto* error = std::get_if<std::string>(&parsed);
-    return error ? *error : std::string("(accepted)");
+std::vector<int> AllIds() {
+    std::vector<int> ids;
+    for (const bench::ButtonSpec& b : bench::kButtons) ids.push_back(b.buttonId);
+    return ids;
 }
 
 std::pair<int, std::string> RunDisasm(const batch::DisasmOptions& options) {
@@ -52,55 +41,8 @@ std::pair<int, std::string> RunDisasm(const batch::DisasmOptions& options) {
     return {status, out.str()};
 }
 
-TEST(DisasmOptionsTest, ListsSyntaxFormatAndHot) {
-    const batch::DisasmOptions all = DisasmOf({"--disasm", "all"});
-    ASSERT_EQ(all.buttons.size(), bench::kButtons.size());
-    EXPECT_EQ(all.buttons.front(), bench::kButtons.front().buttonId);
-    EXPECT_EQ(all.syntax, disasm::Syntax::Intel);
-    EXPECT_FALSE(all.json);
-    EXPECT_FALSE(all.hot);
-
-    const batch::DisasmOptions some =
-        DisasmOf({"--hot", "--disasm", "1008,1004", "--syntax", "att", "--format", "json"});
-    EXPECT_EQ(some.buttons, (std::vector<int>{1008, 1004}));
-    EXPECT_EQ(some.syntax, disasm::Syntax::Att);
-    EXPECT_TRUE(some.json);
-    EXPECT_TRUE(some.hot);
-    EXPECT_FALSE(DisasmOf({"--disasm", "1055", "--format", "text"}).json);
-    EXPECT_NE(batch::HelpText().find("--disasm LIST"), std::string::npos);
-}
-
-TEST(DisasmOptionsTest, ABadArgumentIsOneLineThatSaysWhatIsWrong) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-        {{"--disasm", "1001"}, "unknown button id '1001'; valid ids: 1000, "},
-        {{"--disasm", "1004,,1008"}, "--disasm '1004,,1008' has an empty id"},
-        {{"--disasm", "1004,1004"}, "--disasm names 1004 twice"},
-        {{"--disasm"}, "--disasm needs a value"},
-        {{"--disasm", "1004", "--syntax", "gas"}, "unknown syntax 'gas'; use intel or att"},
-        {{"--disasm", "1004", "--format", "csv"}, "unknown format 'csv' for --disasm; use text or json"},
-        {{"--hot"}, "--hot requires --disasm"},
-        {{"--syntax", "att"}, "--syntax requires --disasm"},
-        {{"--format", "json"}, "--format needs --batch, --sweep or --disasm"},
-        {{"--variant", "O0"}, "--variant needs --batch or --disasm"},
-        {{"--disasm", "1004", "--variant", "O1"}, "unknown variant 'O1'"},
-        {{"--disasm", "1004", "--variant", "O0,O0"}, "--variant names O0 twice"},
-        {{"--batch", "--disasm", "1004"}, "excludes"},
-        {{"--disasm", "1004", "--count", "5"}, "--count needs --batch"},
-        {{"--disasm", "1004", "extra"}, "unexpected argument 'extra'"},
-    };
-    for (const auto& [args, expected] : cases) {
-        const std::string error = ErrorOf(args);
-        EXPECT_NE(error.find(expected), std::string::npos) << args.front() << " ...: " << error;
-        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
-    }
-    // The batch mode's own formats are untouched by --disasm's.
-    auto batch = Parse({"--batch", "--format", "csv"});
-    ASSERT_TRUE(std::holds_alternative<batch::CommandLine>(batch)) << std::get<std::string>(batch);
-    EXPECT_EQ(std::get<batch::CommandLine>(batch).options.format, batch::Format::Csv);
-}
-
 TEST(DisasmCommandTest, TextGivesEachKernelsNameSummaryAndListing) {
-    const auto [status, text] = RunDisasm(DisasmOf({"--disasm", "1004,1014", "--syntax", "att"}));
+    const auto [status, text] = RunDisasm(DisasmOptions{.buttons = {1004, 1014}, .syntax = disasm::Syntax::Att});
     EXPECT_EQ(status, 0);
     const std::size_t at = text.find("== 1004 vector<int>配列 at()\nbench::FillVectorAt(int): timed section, AT&T syntax\nloop: ");
     const std::size_t folded = text.find("\n\n== 1014 ");
@@ -119,7 +61,7 @@ TEST(DisasmCommandTest, TextGivesEachKernelsNameSummaryAndListing) {
 }
 
 TEST(DisasmCommandTest, JsonIsOneArrayWithAnObjectPerButton) {
-    const auto [status, text] = RunDisasm(DisasmOf({"--disasm", "all", "--format", "json"}));
+    const auto [status, text] = RunDisasm(DisasmOptions{.buttons = AllIds(), .json = true});
     EXPECT_EQ(status, 0);
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
@@ -137,7 +79,7 @@ TEST(DisasmCommandTest, JsonIsOneArrayWithAnObjectPerButton) {
 }
 
 TEST(DisasmCommandTest, HotSharesEveryKernelWithItsCallees) {
-    const auto [status, text] = RunDisasm(DisasmOf({"--disasm", "1000,1006", "--hot"}));
+    const auto [status, text] = RunDisasm(DisasmOptions{.buttons = {1000, 1006}, .hot = true});
     EXPECT_EQ(status, 0);
     if (text.find("sampling refused") != std::string::npos) GTEST_SKIP() << text.substr(0, text.find("\n\n"));
     const std::size_t growth = text.find("== 1006 ");
@@ -149,39 +91,52 @@ TEST(DisasmCommandTest, HotSharesEveryKernelWithItsCallees) {
     EXPECT_NE(text.find("% in the loop"), std::string::npos);
 }
 
-TEST(DisasmCommandTest, ARefusedSampleIsOneLinePerKernelAndTheListingsStay) {
-    const disasm::PerfEventOpen previous = disasm::SetPerfEventOpen([](perf_event_attr&) {
-        errno = EACCES;
-        return -1;
-    });
-    const auto [status, hot] = RunDisasm(DisasmOf({"--disasm", "1004,1008", "--hot"}));
-    disasm::SetPerfEventOpen(previous);
-    const auto [plainStatus, plain] = RunDisasm(DisasmOf({"--disasm", "1004,1008"}));
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(plainStatus, 0);
+int RefusePerf(perf_event_attr&) {
+    errno = EACCES;
+    return -1;
+}
 
-    // The plain listings with one line under each summary.
-    std::istringstream hotLines(hot);
-    std::istringstream plainLines(plain);
-    std::string hotLine;
-    std::string plainLine;
-    int refusals = 0;
-    while (std::getline(hotLines, hotLine)) {
-        if (hotLine.starts_with("sampling refused: perf_event_open: ")) {
-            ++refusals;
-            continue;
+int RunOutOfMemory(perf_event_attr&) {
+    throw std::bad_alloc();
+}
+
+// Sampling the system refuses, or that runs out of memory: each kernel keeps
+// its listing, with one line that says why in place of the shares.
+TEST(DisasmCommandTest, AFailedSampleIsOneLinePerKernelAndTheListingsStay) {
+    const std::pair<disasm::PerfEventOpen, std::string> cases[] = {
+        {RefusePerf, "sampling refused: perf_event_open: "},
+        {RunOutOfMemory, "not sampled: out of memory while sampling"},
+    };
+    const auto [plainStatus, plain] = RunDisasm(DisasmOptions{.buttons = {1004, 1008}});
+    EXPECT_EQ(plainStatus, 0);
+    for (const auto& [open, reason] : cases) {
+        const disasm::PerfEventOpen previous = disasm::SetPerfEventOpen(open);
+        const auto [status, hot] = RunDisasm(DisasmOptions{.buttons = {1004, 1008}, .hot = true});
+        disasm::SetPerfEventOpen(previous);
+        EXPECT_EQ(status, 0);
+        // The plain listings with one line under each summary.
+        std::istringstream hotLines(hot);
+        std::istringstream plainLines(plain);
+        std::string hotLine;
+        std::string plainLine;
+        int reasons = 0;
+        while (std::getline(hotLines, hotLine)) {
+            if (hotLine.starts_with(reason)) {
+                ++reasons;
+                continue;
+            }
+            ASSERT_TRUE(std::getline(plainLines, plainLine)) << hot;
+            EXPECT_EQ(hotLine, plainLine);
         }
-        ASSERT_TRUE(std::getline(plainLines, plainLine));
-        EXPECT_EQ(hotLine, plainLine);
+        EXPECT_FALSE(std::getline(plainLines, plainLine));
+        EXPECT_EQ(reasons, 2) << hot;
     }
-    EXPECT_FALSE(std::getline(plainLines, plainLine));
-    EXPECT_EQ(refusals, 2);
 }
 
 // Each button's listings follow one another variant by variant; a variant's
 // listing is of its own build's kernel, not of the default's.
 TEST(DisasmCommandTest, VariantsAreListedButtonByButtonEachFromItsOwnBuild) {
-    const batch::DisasmOptions options = DisasmOf({"--disasm", "1000,1004", "--variant", "O0,O3"});
+    const DisasmOptions options{.buttons = {1000, 1004}, .variants = {bench::FindVariant("O0"), bench::FindVariant("O3")}};
     ASSERT_EQ(options.variants.size(), 2u);
     const auto [status, text] = RunDisasm(options);
     EXPECT_EQ(status, 0);
@@ -202,7 +157,9 @@ TEST(DisasmCommandTest, VariantsAreListedButtonByButtonEachFromItsOwnBuild) {
 
     // JSON names the variant of every listing; "all" lists even a variant this CPU lacks.
     bench::SetCpuCheck([](std::string_view) { return false; });
-    const batch::DisasmOptions all = DisasmOf({"--disasm", "1000", "--variant", "all", "--format", "json"});
+    std::vector<const bench::Variant*> every;
+    for (const bench::Variant& v : bench::Variants()) every.push_back(&v);
+    const DisasmOptions all{.buttons = {1000}, .json = true, .variants = every};
     const auto [jsonStatus, json] = RunDisasm(all);
     bench::SetCpuCheck(nullptr);
     EXPECT_EQ(jsonStatus, 0);
@@ -220,7 +177,7 @@ TEST(DisasmCommandTest, VariantsAreListedButtonByButtonEachFromItsOwnBuild) {
 // it; sampling would run it, so there it is refused in one line.
 TEST(DisasmCommandTest, AVariantTheCpuLacksIsListedButNeverSampled) {
     bench::SetCpuCheck([](std::string_view) { return false; });
-    const auto [status, text] = RunDisasm(DisasmOf({"--disasm", "1000", "--variant", "avx2", "--hot"}));
+    const auto [status, text] = RunDisasm(DisasmOptions{.buttons = {1000}, .hot = true, .variants = {bench::FindVariant("avx2")}});
     bench::SetCpuCheck(nullptr);
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(text.starts_with("== 1000 int[] new　動的配列/avx2\n")) << text;

@@ -78,7 +78,7 @@ TEST_F(KernelMenuTest, TheItemOpensAModelessBoxWithThatButtonsKernel) {
     const std::string caption = Utf8(afx::DialogDriver::Attach(*at).Caption());
     EXPECT_EQ(caption, "計測ループの機械語 - 1004 vector<int>配列 at()");
     const std::string listing = Text(*at, res::IDC_DISASM_LISTING);
-    EXPECT_EQ(listing.rfind("bench::FillVectorAt(int): timed section, Intel syntax\r\nloop: ", 0), 0u) << listing;
+    EXPECT_EQ(listing.rfind("bench::FillVectorAt(int): 計測区間、Intel 構文\r\nループ: 命令 ", 0), 0u) << listing;
     EXPECT_NE(listing.find("std::__throw_out_of_range"), std::string::npos);
     EXPECT_NE(Text(*at, res::IDC_DISASM_NOTICE).find("処理回数 100000"), std::string::npos);
 
@@ -122,7 +122,8 @@ TEST_F(KernelMenuTest, SamplingShowsEachInstructionsShareAsABar) {
     EXPECT_NE(notice.find("計測ループ内"), std::string::npos) << notice;
     const std::string listing = Text(*box, res::IDC_DISASM_LISTING);
     EXPECT_NE(listing.find("% #"), std::string::npos) << "a bar beside a share";
-    EXPECT_NE(listing.find("outside the timed section:"), std::string::npos);
+    EXPECT_NE(listing.find("計測区間の外:"), std::string::npos);
+    EXPECT_NE(listing.find("サンプル "), std::string::npos);
 }
 
 TEST_F(KernelMenuTest, ARefusedSampleIsOneLineAndTheListingStaysWithoutShares) {

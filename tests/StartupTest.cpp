@@ -88,16 +88,20 @@ TEST_F(StartupTest, WithoutADisplayItSaysSoInOneLine) {
 }
 
 TEST_F(StartupTest, ADisplayThatCannotBeOpenedGetsOneLineAndExitOne) {
-    // Display 731 has no server on this machine.
+    // Display 731 has no server on this machine; the other is no display
+    // name, and would put the terminal in reverse video if printed as it stands.
     ASSERT_FALSE(fs::exists("/tmp/.X11-unix/X731"));
-    auto env = BaseEnvironment();
-    env.push_back("DISPLAY=:731");
-    const Outcome outcome = RunProgram({}, env, root);
-    EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
-    EXPECT_EQ(outcome.signal, 0) << outcome.errors;
-    EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
-    EXPECT_EQ(outcome.errors.rfind("velquor: ", 0), 0u) << outcome.errors;
-    EXPECT_NE(outcome.errors.find(":731"), std::string::npos) << outcome.errors;
+    for (const auto& [display, shown] : {std::pair{":731", "':731'"}, std::pair{"\x1b[7m", "'\\x1b[7m'"}}) {
+        auto env = BaseEnvironment();
+        env.push_back(std::string("DISPLAY=") + display);
+        const Outcome outcome = RunProgram({}, env, root);
+        EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
+        EXPECT_EQ(outcome.signal, 0) << outcome.errors;
+        EXPECT_EQ(Lines(outcome.errors), 1) << outcome.errors;
+        EXPECT_EQ(outcome.errors.rfind("velquor: the display ", 0), 0u) << outcome.errors;
+        EXPECT_NE(outcome.errors.find(shown), std::string::npos) << outcome.errors;
+        EXPECT_EQ(outcome.errors.find('\x1b'), std::string::npos) << outcome.errors;
+    }
 }
 
 TEST_F(StartupTest, AQtPlatformThatFailsEndsWithExitOneAndLeavesNothing) {
@@ -130,9 +134,10 @@ TEST_F(StartupTest, SmallStackLimitsStillStartTheWindow) {
 
 TEST_F(StartupTest, AStackLimitThatCannotBeRaisedRefusesToStart) {
     // The fixed-size arrays need 4 MiB of the main thread's stack; a hard
-    // limit of 1 MiB cannot give it, in the window or in batch mode.
+    // limit of 1 MiB cannot give it, in the window or wherever kernels run.
     const Limits small{1 << 20, 1 << 20, std::nullopt};
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, std::vector<std::string>{"--batch"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"--batch"}, std::vector<std::string>{"--disasm", "1022", "--hot"}}) {
         const Outcome outcome = RunProgram(args, WindowEnvironment(), root, small);
         EXPECT_EQ(outcome.exitCode, 1) << outcome.errors;
         EXPECT_FALSE(Shown(outcome)) << outcome.errors;
@@ -148,10 +153,11 @@ TEST_F(StartupTest, SmallAddressSpaceLimitsEndInOneLine) {
     // From where the dynamic loader itself cannot map the libraries (it says
     // so in one line, exit 127) to where both modes start, in 8 MiB steps.
     const std::vector<std::string> batch{"--batch", "--buttons", "1000", "--repetitions", "1", "--format", "csv"};
+    const std::vector<std::string> hot{"--disasm", "1024", "--hot"};  // the largest array on the stack
     for (rlim_t mib = 192; mib <= 320; mib += 8) {
-        for (const std::vector<std::string>& args : {std::vector<std::string>{}, batch}) {
+        for (const std::vector<std::string>& args : {std::vector<std::string>{}, batch, hot}) {
             const Outcome outcome = RunProgram(args, WindowEnvironment(), root, Limits{{}, {}, mib << 20});
-            const std::string what = std::to_string(mib) + " MiB, " + (args.empty() ? "window: " : "batch: ") + outcome.errors;
+            const std::string what = std::to_string(mib) + " MiB, " + (args.empty() ? "window" : args.front()) + ": " + outcome.errors;
             ASSERT_EQ(outcome.signal, 0) << what;
             if (outcome.exitCode == 0) continue;
             EXPECT_EQ(Lines(outcome.errors), 1) << what;

@@ -3,7 +3,6 @@
 // the complexity fit they carry.
 #include "ProgramRunner.h"
 #include "TestUtil.h"
-#include "batch/Options.h"
 #include "batch/SweepResults.h"
 
 #include <QImage>
@@ -41,45 +40,6 @@ TEST(SweepModeTest, TheComplexityFitNamesTheCurveAndItsCoefficient) {
         EXPECT_NEAR(fit->rms, 0, 1e-9);
     }
     EXPECT_FALSE(batch::FitComplexity({1000}, {1}, {1}));
-}
-
-TEST(SweepModeTest, TheCommandLineOfASweep) {
-    auto parsed = [](std::vector<std::string> args) { return batch::ParseCommandLine(args); };
-    const auto defaults = parsed({"--sweep"});
-    ASSERT_TRUE(std::holds_alternative<batch::CommandLine>(defaults));
-    const batch::Options& o = std::get<batch::CommandLine>(defaults).options;
-    EXPECT_EQ(std::get<batch::CommandLine>(defaults).mode, batch::Mode::Sweep);
-    EXPECT_EQ(o.buttons.size(), 16u);  // the visible buttons but the four fixed arrays
-    EXPECT_EQ(o.repetitions, bench::kSweepRepetitions);
-    EXPECT_FALSE(o.sizes);
-    const auto given = parsed({"--sweep", "--buttons", "all", "--sizes", "10:1000:3", "--budget", "50", "--repetitions", "5"});
-    ASSERT_TRUE(std::holds_alternative<batch::CommandLine>(given));
-    const batch::Options& g = std::get<batch::CommandLine>(given).options;
-    EXPECT_EQ(g.buttons.size(), 17u);  // "all": every button that can be swept, 1053 among them
-    EXPECT_EQ(g.sizes->from, 10);
-    EXPECT_EQ(g.sizes->to, 1000);
-    EXPECT_EQ(g.sizes->perDoubling, 3);
-    EXPECT_EQ(g.clickBudget, std::chrono::milliseconds(50));
-    EXPECT_EQ(g.repetitions, 5);
-    const struct {
-        std::vector<std::string> args;
-        const char* expected;
-    } refused[] = {
-        {{"--sweep", "--count", "5"}, "--count sets the window's count field, which a sweep does not read"},
-        {{"--sweep", "--order", "blocks"}, "a sweep always runs its sizes in interleaved rounds"},
-        {{"--sweep", "--variant", "O0"}, "--variant is for --batch and --disasm, not --sweep"},
-        {{"--sweep", "--buttons", "1000,1022"}, "1022 fills a fixed local array"},
-        {{"--sweep", "--sizes", "10-100"}, "--sizes takes FROM:TO or FROM:TO:PER_DOUBLING"},
-        {{"--sweep", "--sizes", "1:2:3:4"}, "--sizes takes FROM:TO"},
-        {{"--sweep", "--budget", "0"}, "--budget must be a whole number of milliseconds from 1"},
-        {{"--batch", "--sizes", "1:2"}, "--sizes needs --sweep"},
-        {{"--sweep", "--list"}, "excludes"},
-    };
-    for (const auto& r : refused) {
-        const auto outcome = parsed(r.args);
-        ASSERT_TRUE(std::holds_alternative<std::string>(outcome)) << r.expected;
-        EXPECT_NE(std::get<std::string>(outcome).find(r.expected), std::string::npos) << std::get<std::string>(outcome);
-    }
 }
 
 class SweepProgramTest : public ::testing::Test {

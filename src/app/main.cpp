@@ -3,6 +3,8 @@
 #include "batch/Disasm.h"
 #include "batch/Options.h"
 #include "batch/SweepMode.h"
+#include "batch/OutputFile.h"
+#include "batch/Text.h"
 #include "framework/Startup.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
@@ -10,9 +12,10 @@
 #include <pthread.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,11 +26,14 @@ std::string Narrow(const wchar_t* text) {
     return std::string(CStringA(text).GetString());
 }
 
-void PrintVersion() {
+void PrintVersion(std::ostream& out) {
     const afx::VersionInfo& v = res::ProgramVersion();
-    std::printf("velquor %u.%u.%u.%u\n", v.fileVersion[0], v.fileVersion[1], v.fileVersion[2], v.fileVersion[3]);
+    out << "velquor " << v.fileVersion[0] << '.' << v.fileVersion[1] << '.' << v.fileVersion[2] << '.' << v.fileVersion[3]
+        << '\n';
     for (const afx::VersionString& s : v.strings) {
-        std::printf("  %-16s %s\n", Narrow(s.key).c_str(), Narrow(s.value).c_str());
+        std::string key = Narrow(s.key);
+        key.resize(std::max<std::size_t>(key.size(), 16), ' ');
+        out << "  " << key << ' ' << Narrow(s.value) << '\n';
     }
 }
 
@@ -101,6 +107,33 @@ bool EnsureAddressSpace(std::size_t headroom) {
     return false;
 }
 
+int RunWithoutWindow(const batch::CommandLine& command, bool stackRaised, int& argc, char** argv) {
+    std::ostream& out = batch::StandardOutput();
+    switch (command.mode) {
+    case batch::Mode::Batch:
+        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        // Started: from here a kernel's failed allocation is the kernel's to
+        // report, as a failed click, not the end of the program.
+        afx::EndStartup();
+        return batch::BatchMain(argc, argv, command.options);
+    case batch::Mode::Sweep:
+        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        afx::EndStartup();
+        return batch::SweepMain(argc, argv, command.options);
+    case batch::Mode::Disasm:
+        // --hot runs the kernels, and needs what the batch mode needs.
+        if (command.disasm.hot && (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom))) return 1;
+        // A listing or a kernel that runs out of memory is told in its place.
+        afx::EndStartup();
+        return batch::DisasmMain(command.disasm, out);
+    case batch::Mode::List: return batch::ListMain(out);
+    case batch::Mode::Help: out << batch::HelpText(); return 0;
+    case batch::Mode::Version: PrintVersion(out); return 0;
+    case batch::Mode::Window: break;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,22 +146,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const batch::CommandLine& command = std::get<batch::CommandLine>(parsed);
-    switch (command.mode) {
-    case batch::Mode::Batch:
-        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
-        // Started: from here a kernel's failed allocation is the kernel's to
-        // report, as a failed click, not the end of the program.
-        afx::EndStartup();
-        return batch::BatchMain(argc, argv, command.options);
-    case batch::Mode::Sweep:
-        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
-        afx::EndStartup();
-        return batch::SweepMain(argc, argv, command.options);
-    case batch::Mode::Disasm: return batch::DisasmMain(command.disasm, std::cout);
-    case batch::Mode::List: return batch::ListMain();
-    case batch::Mode::Help: std::fputs(batch::HelpText().c_str(), stdout); return 0;
-    case batch::Mode::Version: PrintVersion(); return 0;
-    case batch::Mode::Window: break;
+    if (command.mode != batch::Mode::Window) {
+        // Every mode but the window prints, through one checked standard output.
+        batch::ReserveStandardStreams();
+        return batch::FinishStandardOutput(RunWithoutWindow(command, stackRaised, argc, argv));
     }
     if (!HaveDisplay()) {
         std::fprintf(stderr, "velquor: no display: set DISPLAY (X11) or WAYLAND_DISPLAY to start the window, or use --batch\n");
@@ -136,7 +157,8 @@ int main(int argc, char** argv) {
     }
     if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kWindowHeadroom)) return 1;
     if (const std::string problem = afx::DisplayProblem(); !problem.empty()) {
-        std::fprintf(stderr, "velquor: %s\n", problem.c_str());
+        std::fprintf(stderr, "velquor: the display %s %s (set DISPLAY to a running X server, or use --batch)\n",
+                     batch::Quoted(std::string_view(std::getenv("DISPLAY"))).c_str(), problem.c_str());
         return 1;
     }
     return afx::WinMain(argc, argv);

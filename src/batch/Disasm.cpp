@@ -9,6 +9,7 @@
 #include "disasm/Listing.h"
 #include "disasm/TextReport.h"
 
+#include <new>
 #include <optional>
 #include <sstream>
 
@@ -29,6 +30,46 @@ disasm::HotShares SampleKernel(const disasm::Listing& listing, const bench::Butt
                                  button.readsCount ? static_cast<int>(dialog::kCountLimit) : 0);
 }
 
+// One kernel's listing as text, or as one object of the JSON array.
+std::string Render(const DisasmOptions& options, int buttonId, const bench::Variant& variant,
+                   const disasm::Listing& listing, const disasm::HotShares* shares) {
+    std::ostringstream piece;
+    if (options.json) {
+        piece << "{\"button\": " << buttonId << ", \"variant\": \"" << variant.name << "\", \"listing\": ";
+        disasm::WriteListingJson(piece, listing, shares);
+    } else {
+        piece << "== " << BenchmarkName(buttonId, variant) << "\n";
+        disasm::WriteListingText(piece, listing, shares);
+    }
+    // A string stream that cannot grow drops the rest: no listing cut short.
+    if (piece.fail()) throw std::bad_alloc();
+    std::string text = std::move(piece).str();
+    if (options.json) {
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        text += "}";
+    }
+    return text;
+}
+
+// The listing of one kernel, sampled where asked; sets status to 1 where its
+// code could not be found or listed.
+std::string ListKernel(const DisasmOptions& options, const bench::ButtonSpec& button, const bench::Variant& variant,
+                       int& status) {
+    try {
+        const disasm::Listing listing = disasm::ListTimedSection(
+            reinterpret_cast<const void*>(bench::KernelOf(variant, button.buttonId)), options.syntax);
+        if (!listing.error.empty()) status = 1;
+        std::optional<disasm::HotShares> shares;
+        if (options.hot && listing.error.empty()) shares = SampleKernel(listing, button, variant);
+        return Render(options, button.buttonId, variant, listing, shares ? &*shares : nullptr);
+    } catch (const std::bad_alloc&) {
+        status = 1;
+        disasm::Listing failed;
+        failed.error = "out of memory while listing";
+        return Render(options, button.buttonId, variant, failed, nullptr);
+    }
+}
+
 }  // namespace
 
 int DisasmMain(const DisasmOptions& options, std::ostream& out) {
@@ -39,25 +80,12 @@ int DisasmMain(const DisasmOptions& options, std::ostream& out) {
         const bench::ButtonSpec* button = bench::FindButton(buttonId);
         if (button == nullptr) continue;
         for (const bench::Variant* variant : options.variants) {
-            const disasm::Listing listing = disasm::ListTimedSection(
-                reinterpret_cast<const void*>(bench::KernelOf(*variant, buttonId)), options.syntax);
-            if (!listing.error.empty()) status = 1;
-            std::optional<disasm::HotShares> shares;
-            if (options.hot && listing.error.empty()) shares = SampleKernel(listing, *button, *variant);
-            const disasm::HotShares* sharesOrNull = shares ? &*shares : nullptr;
-            if (options.json) {
-                out << (first ? "\n" : ",\n") << "{\"button\": " << buttonId << ", \"variant\": \"" << variant->name
-                    << "\", \"listing\": ";
-                std::ostringstream listingJson;
-                disasm::WriteListingJson(listingJson, listing, sharesOrNull);
-                std::string text = listingJson.str();
-                if (!text.empty() && text.back() == '\n') text.pop_back();
-                out << text << "}";
-            } else {
-                out << (first ? "" : "\n") << "== " << BenchmarkName(buttonId, *variant) << "\n";
-                disasm::WriteListingText(out, listing, sharesOrNull);
-            }
+            const std::string text = ListKernel(options, *button, *variant, status);
+            out << (options.json ? (first ? "\n" : ",\n") : (first ? "" : "\n")) << text;
             first = false;
+            // Each listing as soon as it is complete; where standard output
+            // fails, the rest would go nowhere.
+            if (!out.flush()) return status;
         }
     }
     if (options.json) out << "\n]\n";

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <sstream>
 
 namespace batch {
@@ -236,11 +237,10 @@ void Describe(CLI::App& app, CommandLine& line) {
     app.allow_extras();
     app.footer("Reports and charts: a file is replaced whole, a character device or FIFO written through;\n"
                "both are checked before the run.\n"
-               "Exit status of --batch: 0 when every run succeeded, 1 when a run failed, 2 for bad arguments\n"
-               "or an output that cannot be written (the cause is printed).\n"
-               "Exit status of --disasm: 0 when every kernel was listed (also where sampling was refused:\n"
-               "one line says why), 1 when a kernel's code could not be found (the listing says why),\n"
-               "2 for bad arguments.");
+               "Exit status: 2 for bad arguments, or where standard output or a report file cannot be\n"
+               "written (the cause is printed). Else --batch: 0 when every run succeeded, 1 when a run\n"
+               "failed; --disasm: 0 when every kernel was listed (also where sampling was refused or\n"
+               "failed: one line says why), 1 when a kernel's code could not be found (the listing says why).");
     const char* modes = "Modes (one at most)";
     auto mode = [&](const char* name, Mode value, const char* text) {
         return app.add_flag_callback(name, [&line, value] { line.mode = value; }, text)
@@ -276,8 +276,7 @@ void Describe(CLI::App& app, CommandLine& line) {
     auto option = [&](const char* name, const char* valueName, const std::string& text, auto store) {
         return app.add_option_function<std::string>(name, store, text)
             ->type_name(valueName)
-            ->group("Options of --batch and --sweep")
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+            ->group("Options of --batch and --sweep");
     };
     option("--buttons", "LIST",
            "button ids separated by commas, each at most once, or \"all\"; default: the 20 visible\n"
@@ -298,22 +297,22 @@ void Describe(CLI::App& app, CommandLine& line) {
                ", the buttons and their variants\nin a new random order every round; blocks: all clicks of one "
                "button, variant by variant,\nthen the next",
            [&o](const std::string& v) { o.order = ParseOrder(v); });
-    option("--seed", "N", "the seed of the rounds' random order, 0 to 4294967295; default: a new one, printed",
+    option("--seed", "N",
+           "the seed of the rounds' random order, 0 to 4294967295 (not with blocks); default: a new one,\n"
+           "printed",
            [&o](const std::string& v) { o.seed = ParseSeed(v); });
     app.add_option_function<std::string>(
            "--format", [&line](const std::string& v) { ParseFormat(v, line); },
            "--batch: table (default), csv or json; --disasm: text (default) or json")
         ->type_name("F")
-        ->group("Options of --batch and --disasm")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        ->group("Options of --batch and --disasm");
     app.add_option_function<std::string>(
            "--variant", [&line](const std::string& v) { ParseVariantOption(v, line); },
            "build variants of the kernels: O0, O2, O3, avx2, or \"all\"; default: O3, the program's\n"
            "own build. --batch runs each button in each (\"all\": those this CPU runs); --disasm\n"
            "lists each (\"all\": every one; --hot samples only those this CPU runs)")
         ->type_name("LIST")
-        ->group("Options of --batch and --disasm")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        ->group("Options of --batch and --disasm");
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
     option("--plot", "FILE",
@@ -323,8 +322,7 @@ void Describe(CLI::App& app, CommandLine& line) {
     auto sweepOption = [&](const char* name, const char* valueName, const std::string& text, auto store) {
         return app.add_option_function<std::string>(name, store, text)
             ->type_name(valueName)
-            ->group("Options of --sweep")
-            ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+            ->group("Options of --sweep");
     };
     sweepOption("--sizes", "FROM:TO[:P]",
                 "the array sizes in elements: from FROM to TO, P per doubling (default " +
@@ -347,7 +345,6 @@ void Describe(CLI::App& app, CommandLine& line) {
            "intel (default, as objdump -M intel) or att (the GNU assembler's)")
         ->type_name("S")
         ->group(disasmOptions)
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)
         ->needs(disasmFlag);
     app.add_flag("--hot", d.hot,
                  "run each kernel again and again for about half a second (count 100000, as the\n"
@@ -360,6 +357,42 @@ void Describe(CLI::App& app, CommandLine& line) {
         RefuseOtherModesOptions(app, line.mode);
         if (line.mode == Mode::Sweep) SettleSweep(app, line.options);
     });
+}
+
+// The one place where an option is refused for how it is given rather than
+// for what it holds: each option at most once (a second one would silently
+// replace the first), and a flag without a value. Like the parser, it takes
+// every argument that starts with "--" for an option; help wins wherever it
+// stands.
+std::optional<std::string> MisgivenOption(const CLI::App& app, const std::vector<std::string>& args) {
+    if (std::find_if(args.begin(), args.end(), [](const std::string& a) { return a == "-h" || a == "--help"; }) !=
+        args.end()) {
+        return std::nullopt;
+    }
+    std::vector<const CLI::Option*> given;
+    for (const std::string& arg : args) {
+        if (!arg.starts_with("--")) continue;
+        const std::size_t equals = arg.find('=');
+        const CLI::Option* option = app.get_option_no_throw(arg.substr(0, equals));
+        if (option == nullptr) continue;  // an unknown option: the parser says so
+        if (equals != std::string::npos && option->get_expected_max() == 0) {
+            return option->get_name() + " takes no value; remove " + Quoted(std::string_view(arg).substr(equals));
+        }
+        if (std::find(given.begin(), given.end(), option) != given.end()) {
+            return option->get_name() + " is given twice; give each option once";
+        }
+        given.push_back(option);
+    }
+    return std::nullopt;
+}
+
+// What no single option can tell: options that contradict each other.
+std::optional<std::string> Contradiction(const CommandLine& line) {
+    if (line.mode == Mode::Batch && line.options.order == Order::Blocks && line.options.seed) {
+        return "--seed chooses the order of rounds; --order blocks runs the buttons in the order given and takes no "
+               "seed";
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -376,6 +409,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
     }
     CLI::App app("", "velquor");
     Describe(app, line);
+    if (std::optional<std::string> misgiven = MisgivenOption(app, args)) return *std::move(misgiven);
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend());
         app.parse(reversed);
@@ -395,6 +429,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
         return (first.size() > 1 && first[0] == '-' ? "unknown option " : "unexpected argument ") + Quoted(first) +
                " (try --help)";
     }
+    if (std::optional<std::string> contradiction = Contradiction(line)) return *std::move(contradiction);
     return line;
 }
 

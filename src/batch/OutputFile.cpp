@@ -15,6 +15,9 @@
 #include <climits>
 #include <cstring>
 #include <iterator>
+#include <new>
+#include <sstream>
+#include <streambuf>
 
 namespace batch {
 namespace {
@@ -26,7 +29,8 @@ struct PendingTemporary {
     char name[NAME_MAX + 1] = {};
 };
 PendingTemporary g_pending[8];
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// SIGXFSZ: a report larger than the file-size limit (ulimit -f).
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ};
 
 extern "C" void RemovePendingAndDie(int signal) {
     for (PendingTemporary& p : g_pending) {
@@ -94,6 +98,39 @@ int WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return 0;
+}
+
+// Descriptor 1 behind a stream: a buffer of its own, written out with
+// WriteAll when full or flushed. The first error is kept and every later
+// byte dropped, so that what a mode printed is either all out or told as lost.
+class StandardOutputBuffer : public std::streambuf {
+public:
+    StandardOutputBuffer() { setp(m_buffer, m_buffer + sizeof m_buffer); }
+    int error = 0;
+    bool told = false;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (sync() != 0) return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override {
+        if (error == 0) error = WriteAll(STDOUT_FILENO, std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase())));
+        setp(m_buffer, m_buffer + sizeof m_buffer);
+        return error == 0 ? 0 : -1;
+    }
+
+private:
+    char m_buffer[1 << 16];
+};
+
+StandardOutputBuffer& OutputBuffer() {
+    static StandardOutputBuffer buffer;
+    return buffer;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -185,6 +222,7 @@ struct OutputFile::Target {
     ino_t dirInode = 0;
     std::string base;         // File: the target's name in that folder, links followed
     std::string temporary;    // File: the temporary file's name in that folder
+    std::size_t nameMax = NAME_MAX;  // File: bytes a name may take in that folder
     int fd = -1;              // File: the temporary file, open for writing
     int slot = -1;            // File: where the signal handler finds the temporary name
 
@@ -216,8 +254,10 @@ struct OutputFile::Target {
         Unregister();
     }
 
-    // A regular file or a name not yet taken: its folder, and the temporary
-    // file that will replace it.
+    // A regular file or a name not yet taken: its folder, and whether a
+    // file may be created there and, where one exists, replaced. Nothing is
+    // created until the report is written, so a run killed in any way
+    // leaves nothing behind.
     std::string PrepareFile(const std::string& path, const struct stat& st) {
         base = NameOf(path);
         if (base.empty() || base == "." || base == "..") return Failure(EISDIR);
@@ -228,6 +268,7 @@ struct OutputFile::Target {
         if (::fstat(dirFd, &dir) != 0) return Failure(errno);
         dirDevice = dir.st_dev;
         dirInode = dir.st_ino;
+        if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return Failure(errno);
         if (exists) {
             // A read-only file is left alone, although its folder would let it be replaced.
             if (::faccessat(dirFd, base.c_str(), W_OK, AT_EACCESS) != 0) return Failure(errno);
@@ -237,8 +278,13 @@ struct OutputFile::Target {
         }
         // Some file systems allow fewer than NAME_MAX bytes; the signal handler holds no more.
         const long limit = ::fpathconf(dirFd, _PC_NAME_MAX);
-        const std::size_t nameMax =
-            limit > 16 ? std::min<std::size_t>(static_cast<std::size_t>(limit), NAME_MAX) : NAME_MAX;
+        nameMax = limit > 16 ? std::min<std::size_t>(static_cast<std::size_t>(limit), NAME_MAX) : NAME_MAX;
+        return {};
+    }
+
+    // The temporary file beside the target, registered for the signal
+    // handler before any byte goes into it.
+    std::string CreateTemporary() {
         const HoldSignals hold;
         for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
             temporary = TemporaryName(base, nameMax);
@@ -259,7 +305,8 @@ struct OutputFile::Target {
     }
 
     std::string WriteFile(std::string_view bytes) {
-        const std::string why = fd < 0 ? Failure(EBADF) : ReplaceTarget(bytes);
+        std::string why = CreateTemporary();
+        if (why.empty()) why = ReplaceTarget(bytes);
         if (why.empty()) {
             Unregister();
         } else {
@@ -316,6 +363,28 @@ void ReserveStandardStreams() {
     }
 }
 
+std::ostream& StandardOutput() {
+    static std::ostream stream(&OutputBuffer());
+    return stream;
+}
+
+std::string FlushStandardOutput() {
+    StandardOutput().flush();
+    StandardOutputBuffer& buffer = OutputBuffer();
+    if (buffer.error == 0 || buffer.told) return {};
+    buffer.told = true;
+    return std::string("cannot write standard output: ") + std::strerror(buffer.error);
+}
+
+int FinishStandardOutput(int status) {
+    const std::string why = FlushStandardOutput();
+    if (why.empty()) return OutputBuffer().error == 0 ? status : std::max(status, 2);
+    // Standard error takes the message even where standard output failed.
+    const std::string line = "velquor: " + why + "\n";
+    [[maybe_unused]] const int written = WriteAll(STDERR_FILENO, line);
+    return 2;
+}
+
 OutputFile::OutputFile(std::unique_ptr<Target> target) : m_target(std::move(target)) {}
 OutputFile::OutputFile(OutputFile&& other) noexcept = default;
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept = default;
@@ -370,12 +439,28 @@ std::string OutputFile::Write(std::string_view bytes) {
     Target& t = *m_target;
     switch (t.kind) {
     case Target::Kind::StandardOutput:
-        if (const int error = WriteAll(STDOUT_FILENO, bytes)) return t.Failure(error);
-        return {};
+        batch::StandardOutput().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return FlushStandardOutput();
     case Target::Kind::Stream: return t.WriteThrough(bytes);
     case Target::Kind::File: return t.WriteFile(bytes);
     }
     return {};
+}
+
+std::string OutputFile::WriteReport(const std::function<void(std::ostream&)>& produce) {
+    std::string bytes;
+    bool whole = false;
+    try {
+        std::ostringstream report;
+        produce(report);
+        // A string stream that cannot grow sets badbit and drops the rest.
+        whole = !report.fail();
+        if (whole) bytes = std::move(report).str();
+    } catch (const std::bad_alloc&) {
+        whole = false;
+    }
+    if (!whole) return m_target->Failure("out of memory while the report was built; nothing was written");
+    return Write(bytes);
 }
 
 }  // namespace batch

@@ -50,9 +50,10 @@ Summary Summarize(std::vector<nanoseconds> durations) {
 }
 
 bool WasPreempted(const bench::Measurement& m) {
-    if (!m.Succeeded() || m.elapsed.count() <= 0) return false;
+    if (!m.Succeeded()) return false;
     const auto wall = std::chrono::duration_cast<nanoseconds>(m.elapsed);
-    return static_cast<double>(m.threadCpuTime.count()) < kPreemptedCpuShare * static_cast<double>(wall.count());
+    return m.offCpuTime > kPreemptedMinimumOffCpu &&
+           static_cast<double>(m.offCpuTime.count()) > kPreemptedOffCpuShare * static_cast<double>(wall.count());
 }
 
 }  // namespace batch

@@ -43,14 +43,18 @@ inline constexpr double kWideSpread = 2.0;
 /// of 5 %. Half its clicks lie further than this from their median.
 inline constexpr double kUnstableMdape = 0.05;
 
-/// A click whose thread CPU time is below this share of its wall time was
-/// preempted: for more than a tenth of the timed loop the thread did not run
-/// (another thread had the CPU, or the virtual machine's host did). A click
-/// that runs throughout has its CPU time a little above its wall time, as the
-/// CPU clock is read just outside the wall clock's two readings.
-inline constexpr double kPreemptedCpuShare = 0.9;
+/// A click was preempted when its thread did not run (another thread had
+/// the core, or the virtual machine's host did, or an interrupt) for more
+/// than this share of its clock time and more than kPreemptedMinimumOffCpu
+/// (bench::Measurement::offCpuTime): its time then holds time that was not
+/// its own.
+inline constexpr double kPreemptedOffCpuShare = 0.1;
+/// The off-CPU time of a click that ran throughout lies within a few tenths
+/// of a microsecond of 0 (the CPU clock's readings, measured to the
+/// nanosecond, against the system clock's).
+inline constexpr std::chrono::nanoseconds kPreemptedMinimumOffCpu{1000};
 
-/// True when a successful click was preempted (see kPreemptedCpuShare).
+/// True when a successful click was preempted (see kPreemptedOffCpuShare).
 bool WasPreempted(const bench::Measurement& m);
 
 }  // namespace batch

@@ -1,6 +1,6 @@
 #include "SweepMode.h"
 
-#include "OutputFile.h"
+#include "RunOutputs.h"
 #include "SweepReports.h"
 #include "SystemInfo.h"
 #include "Text.h"
@@ -9,22 +9,16 @@
 #include "dialog/SweepChart.h"
 #include "framework/AfxString.h"
 #include "framework/LineChart.h"
-#include "framework/QtApplication.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
-#include <sstream>
 
 namespace batch {
 namespace {
-
-int Fail(const std::string& why) {
-    std::fprintf(stderr, "velquor: %s\n", why.c_str());
-    return 2;
-}
 
 // The visible buttons a default sweep leaves out, and why, on one line.
 std::string LeftOutLine() {
@@ -39,7 +33,6 @@ std::string LeftOutLine() {
 }  // namespace
 
 int SweepMain(int& argc, char** argv, const Options& options) {
-    ReserveStandardStreams();
     bench::SweepRequest request;
     for (int id : options.buttons) request.buttons.push_back(bench::FindButton(id));
     request.sizes = options.sizes;
@@ -49,18 +42,10 @@ int SweepMain(int& argc, char** argv, const Options& options) {
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
     // A request the arrays or the memory cannot hold is refused before any file is touched.
     auto planned = bench::PlanSweep(request, system.caches, bench::AvailableMemoryBytes());
-    if (const auto* why = std::get_if<std::string>(&planned)) return Fail(*why);
+    if (const auto* why = std::get_if<std::string>(&planned)) return BadRun(*why);
 
-    auto opened = options.output.empty() ? OutputFile::StandardOutput() : OutputFile::Open(options.output);
-    if (const auto* why = std::get_if<std::string>(&opened)) return Fail(*why);
-    OutputFile& reportFile = std::get<OutputFile>(opened);
-    std::optional<OutputFile> plotFile;
-    if (!options.plot.empty()) {
-        auto chartFile = OutputFile::Open(options.plot);
-        if (const auto* why = std::get_if<std::string>(&chartFile)) return Fail(*why);
-        plotFile.emplace(std::move(std::get<OutputFile>(chartFile)));
-        if (plotFile->SameFileAs(reportFile)) return Fail("cannot write " + options.plot + ": the report goes to the same file");
-    }
+    auto outputs = RunOutputs::Open(options);
+    if (const auto* why = std::get_if<std::string>(&outputs)) return BadRun(*why);
 
     if (!options.buttonsGiven) std::fprintf(stderr, "velquor: %s\n", LeftOutLine().c_str());
     bench::SweepPlan& plan = std::get<bench::SweepPlan>(planned);
@@ -76,26 +61,22 @@ int SweepMain(int& argc, char** argv, const Options& options) {
     for (const bench::SweepStop& stop : run.stops) {
         std::fprintf(stderr, "velquor: %d %s\n", stop.button->buttonId, StopText(stop, run.plan.clickBudget).c_str());
     }
-    std::fprintf(stderr, "velquor: %zu sizes, first clicks smallest first, then %d %s in a random order, seed %u (--seed %u repeats it)\n",
-                 run.plan.subjects.size(), run.rounds, run.rounds == 1 ? "round" : "rounds", run.plan.seed, run.plan.seed);
+    const auto sizes = std::count_if(run.plan.subjects.begin(), run.plan.subjects.end(),
+                                     [](const bench::SweepSubject& s) { return !s.IsLimit(); });
+    std::fprintf(stderr, "velquor: %td sizes, first clicks smallest first, then %d %s in a random order, seed %u (--seed %u repeats it)\n",
+                 sizes, run.rounds, run.rounds == 1 ? "round" : "rounds", run.plan.seed, run.plan.seed);
 
-    std::ostringstream report;
-    switch (options.format) {
-    case Format::Table: WriteSweepTable(report, run, system); break;
-    case Format::Csv: WriteSweepCsv(report, run, system); break;
-    case Format::Json: WriteSweepJson(report, run, system); break;
-    }
-    int status = 0;
-    if (const std::string why = reportFile.Write(report.str()); !why.empty()) status = Fail(why);
-    if (plotFile) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        afx::QtApplication application(argc, argv);
-        const std::wstring machine = std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
-                                     std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
-        const std::optional<std::string> png = afx::RenderLineChartPng(dialog::MakeSweepChart(run, system.caches, machine));
-        const std::string why = png ? plotFile->Write(*png) : "cannot draw the chart: the PNG encoder failed";
-        if (!why.empty()) status = Fail(why);
-    }
+    const std::wstring machine = std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
+                                 std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
+    const int status = std::get<RunOutputs>(outputs).Write(
+        [&](std::ostream& report) {
+            switch (options.format) {
+            case Format::Table: WriteSweepTable(report, run, system); break;
+            case Format::Csv: WriteSweepCsv(report, run, system); break;
+            case Format::Json: WriteSweepJson(report, run, system); break;
+            }
+        },
+        [&] { return afx::RenderLineChartPng(dialog::MakeSweepChart(run, system.caches, machine)); }, argc, argv);
     if (status) return status;
     for (const bench::SweepClick& c : run.clicks) {
         if (!c.measurement.Succeeded()) return 1;

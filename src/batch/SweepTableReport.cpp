@@ -1,5 +1,6 @@
 #include "SweepReports.h"
 
+#include "TableReport.h"
 #include "Text.h"
 #include "dialog/SweepChart.h"
 #include "framework/AfxString.h"
@@ -126,9 +127,7 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
                "touches outgrows each cache at a fraction of the bytes shown.\n";
     }
     if (anyUnstable) out << "~  MdAPE above " << 100 * kUnstableMdape << " %: half of the size's counted clicks lie further than that from their median.\n";
-    if (anyPreempted) {
-        out << "preempted: clicks whose thread ran for less than " << 100 * kPreemptedCpuShare << " % of their wall time.\n";
-    }
+    if (anyPreempted) out << PreemptedLegend();
 }
 
 }  // namespace batch

@@ -43,6 +43,12 @@ bool Unstable(const Summary& s) {
 
 }  // namespace
 
+std::string PreemptedLegend() {
+    return "preempted: clicks whose thread did not run for more than " + ExactDecimal(100 * kPreemptedOffCpuShare) +
+           " % of their clock time (and " + std::to_string(kPreemptedMinimumOffCpu.count() / 1000) +
+           " us): another process, the host or an interrupt had the CPU.\n";
+}
+
 void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     const std::vector<ButtonResult> results = GroupByButton(run);
     int titleWidth = 7;
@@ -125,8 +131,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
             << " %: unstable; half of the counted clicks lie further than that from their median.\n";
     }
     if (anyPreempted) {
-        out << "preempted: clicks whose thread ran for less than " << 100 * kPreemptedCpuShare
-            << " % of their wall time (its CPU time against its clock time): the machine took the CPU away.\n";
+        out << PreemptedLegend();
     }
     if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
     if (!run.storeLimits.empty()) {

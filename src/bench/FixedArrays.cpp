@@ -19,7 +19,7 @@ namespace {
     std::memset(array.data(), 0, sizeof array);
     Escape(array.data());
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < kFixedArrayLength; ++i) {
@@ -28,7 +28,7 @@ namespace {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(kFixedArrayLength, t1 - t0, cpu1 - cpu0, LastElement(array.data(), kFixedArrayLength));
 }
@@ -51,7 +51,7 @@ Measurement FillLocalIntArray(int /*count: not read, always 100000*/) try {
     int array[kFixedArrayLength];
     Escape(array);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < kFixedArrayLength; ++i) {
@@ -60,7 +60,7 @@ Measurement FillLocalIntArray(int /*count: not read, always 100000*/) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(kFixedArrayLength, t1 - t0, cpu1 - cpu0, LastElement(array, kFixedArrayLength));
 } catch (...) {

@@ -40,7 +40,7 @@ Measurement FillGlobalArray(int count) try {
     Escape(&Array);
     const ZeroOnExit reset(&Array[0], count);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -49,7 +49,7 @@ Measurement FillGlobalArray(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, std::nullopt);
 } catch (...) {
@@ -82,7 +82,7 @@ Measurement FillGlobalArrayByPointer(int count) try {
     Escape(g_pStaticArray);
     const ZeroOnExit reset(g_pStaticArray, count);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -91,7 +91,7 @@ Measurement FillGlobalArrayByPointer(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     std::optional<CString> sink = SinkGlobalElement(count > 0 ? &g_pStaticArray[count - 1] : nullptr);
     return Completed(count, t1 - t0, cpu1 - cpu0, std::move(sink));
@@ -111,14 +111,14 @@ Measurement MoveGlobalPointer(int count) try {
         ~RewindPointer() { g_pStaticArrayInit = g_staticArrayInit; }
     } rewindPointer;
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     g_pStaticArrayInit += 2 * static_cast<std::ptrdiff_t>(count);
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     std::optional<CString> sink = SinkGlobalElement(count > 0 ? &g_pStaticArrayInit[count - 3] : nullptr);
     return Completed(count, t1 - t0, cpu1 - cpu0, std::move(sink));

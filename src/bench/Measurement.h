@@ -35,9 +35,15 @@ struct Measurement {
     /// t1 - t0 of the system clock around the fill loop, in the clock's own
     /// ticks (nanoseconds with glibc), before any rounding.
     std::chrono::system_clock::duration elapsed{};
-    /// CPU time of this thread over the same section, read just outside the
-    /// two clock readings. Well below elapsed: the thread was preempted.
+    /// CPU time of this thread from just before t0 to just after t1: the
+    /// section and about one reading of the CPU clock, a system call
+    /// (bench/Protocol.h); far less than elapsed where the thread was switched out.
     std::chrono::nanoseconds threadCpuTime{};
+    /// How long this thread did not run (another thread, the host or an
+    /// interrupt had its core) from just before t0 to just after t1: the
+    /// system clock's time over the CPU clock's readings less the CPU time.
+    /// Within a few tenths of a microsecond of 0 when it ran throughout.
+    std::chrono::nanoseconds offCpuTime{};
     /// Elements the kernel filled: the count it was given, or its fixed 100000.
     int elementCount = 0;
     /// The value the sink received, as decimal text; none when nothing was sunk.

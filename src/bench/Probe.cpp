@@ -17,14 +17,14 @@ Measurement ProbeStoreLoop() try {
     std::memset(array.data(), 0, sizeof array);
     Escape(array.data());
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     for (int i = 0; i < kProbeLength; ++i) {
         array[i] = i;
     }
     Clobber();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(kProbeLength, t1 - t0, cpu1 - cpu0, std::nullopt);
 } catch (...) {

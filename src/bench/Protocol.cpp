@@ -22,6 +22,12 @@ Measurement Failure(int count, ErrorKind kind, std::string message) {
     return m;
 }
 
+std::chrono::nanoseconds ThreadCpuTime() noexcept {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
 }  // namespace
 
 std::optional<Measurement> RefuseCount(int count, int maxCount) {
@@ -42,17 +48,24 @@ CString ScratchText(int count) {
     return text;
 }
 
-std::chrono::nanoseconds ThreadCpuTime() noexcept {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+CpuClockReading CpuClockBeforeSection() noexcept {
+    ThreadCpuTime();  // where a pending switch to another thread happens
+    return CpuClockAfterSection();
 }
 
-Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed,
-                      std::chrono::nanoseconds threadCpuTime, std::optional<CString> sink) {
+CpuClockReading CpuClockAfterSection() noexcept {
+    CpuClockReading reading;
+    reading.wall = std::chrono::system_clock::now();
+    reading.cpu = ThreadCpuTime();
+    return reading;
+}
+
+Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed, ThreadTime threadTime,
+                      std::optional<CString> sink) {
     Measurement m;
     m.elapsed = elapsed;
-    m.threadCpuTime = threadCpuTime;
+    m.threadCpuTime = threadTime.cpu;
+    m.offCpuTime = threadTime.wall - threadTime.cpu;
     m.elementCount = elementCount;
     m.sink = std::move(sink);
     if (const Inspector& inspect = CurrentInspector()) inspect(m);

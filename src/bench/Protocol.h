@@ -32,13 +32,48 @@ std::optional<Measurement> RefuseCount(int count, int maxCount = INT_MAX);
 /// each index into it in place, as into the count field's text.
 CString ScratchText(int count);
 
-/// This thread's CPU clock (CLOCK_THREAD_CPUTIME_ID).
-std::chrono::nanoseconds ThreadCpuTime() noexcept;
+/// This thread's CPU clock (CLOCK_THREAD_CPUTIME_ID) as a kernel reads it
+/// around its timed section, with the system clock read just before it:
+///
+///     cpu0 = CpuClockBeforeSection(); t0 = now(); <loop> t1 = now(); cpu1 = CpuClockAfterSection();
+///
+/// The wall-clock pair t0, t1 is the click's result and encloses only the
+/// loop. The CPU clock has no user-space reading here (the perf page offers
+/// no user time in these virtual machines): each reading is a system call of
+/// about 0.36 us, against 0.02 us for the system clock, so read inside t0 and
+/// t1 it would add two system calls to every result, and a count-0 click
+/// would show 0.7 us instead of 0.02. Read outside, the CPU time takes in
+/// what lies between its readings and the wall clock's: about one reading of
+/// the CPU clock. So threadCpuTime <= elapsed + one CPU-clock reading, for a
+/// click whose thread was not switched out.
+///
+/// A system call's return is where the kernel switches out a thread that
+/// has used up its time. The reading before the section therefore reads the
+/// CPU clock twice: a pending switch happens at the first one's return,
+/// before anything is measured, instead of right before t0 where its way
+/// back would count as the click's CPU time. Then the system clock read just
+/// before each kept CPU-clock reading gives offCpuTime: the system clock
+/// less the CPU time between them, the time the thread did not run.
+struct CpuClockReading {
+    std::chrono::system_clock::time_point wall;
+    std::chrono::nanoseconds cpu{};
+};
+CpuClockReading CpuClockBeforeSection() noexcept;
+CpuClockReading CpuClockAfterSection() noexcept;
+
+/// Between two readings: the thread's CPU time, and the system clock's time.
+struct ThreadTime {
+    std::chrono::nanoseconds cpu{};
+    std::chrono::nanoseconds wall{};
+};
+inline ThreadTime operator-(const CpuClockReading& later, const CpuClockReading& earlier) {
+    return {later.cpu - earlier.cpu, std::chrono::duration_cast<std::chrono::nanoseconds>(later.wall - earlier.wall)};
+}
 
 /// A completed run. Kernels call it after their sink and before they release
 /// their data, so the inspector (below) still sees what the loop wrote.
-Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed,
-                      std::chrono::nanoseconds threadCpuTime, std::optional<CString> sink);
+Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed, ThreadTime threadTime,
+                      std::optional<CString> sink);
 
 /// Inside a catch block: the exception in flight as a failed run of count elements.
 Measurement FailedRun(int count);

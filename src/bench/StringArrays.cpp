@@ -20,7 +20,7 @@ Measurement FillCStringArrayByPointer(int count) try {
     Escape(array.get());
     CString text = ScratchText(count);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     CString* p = array.get();
@@ -32,7 +32,7 @@ Measurement FillCStringArrayByPointer(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(array.get(), count));
 } catch (...) {
@@ -45,7 +45,7 @@ Measurement FillCStringArray(int count) try {
     Escape(array.get());
     CString text = ScratchText(count);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -55,7 +55,7 @@ Measurement FillCStringArray(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(array.get(), count));
 } catch (...) {
@@ -70,7 +70,7 @@ Measurement FillLocalCStringArray(int /*count: not read, always 100000*/) try {
     CString array[kFixedArrayLength];
     Escape(array);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < kFixedArrayLength; ++i) {
@@ -80,7 +80,7 @@ Measurement FillLocalCStringArray(int /*count: not read, always 100000*/) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(kFixedArrayLength, t1 - t0, cpu1 - cpu0, LastElement(array, kFixedArrayLength));
 } catch (...) {
@@ -93,7 +93,7 @@ Measurement FillStdStringArray(int count) try {
     Escape(array.get());
     CString text = ScratchText(count);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -105,7 +105,7 @@ Measurement FillStdStringArray(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(array.get(), count));
 } catch (...) {

@@ -54,12 +54,12 @@ std::optional<long long> Headroom(int resource, const std::string& usedKey) {
 // One memset of the limit over bytes, timed as a kernel times its loop.
 Measurement MemsetClick(unsigned char* buffer, std::size_t bytes, int value) {
     Escape(buffer);
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     std::memset(buffer, value, bytes);
     Clobber();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
     return Completed(static_cast<int>(std::min<std::size_t>(bytes, INT_MAX)), t1 - t0, cpu1 - cpu0, std::nullopt);
 }
 

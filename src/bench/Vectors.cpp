@@ -29,7 +29,7 @@ Measurement FillVectorPushBack(int count) try {
     values.reserve(static_cast<std::size_t>(count));
     Escape(values.data());
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -38,7 +38,7 @@ Measurement FillVectorPushBack(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(values.data(), count));
 } catch (...) {
@@ -51,7 +51,7 @@ Measurement FillVectorPushBackGrowing(int count) try {
     std::vector<int> values;
     Escape(&values);
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -60,7 +60,7 @@ Measurement FillVectorPushBackGrowing(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(values.data(), count));
 } catch (...) {
@@ -72,7 +72,7 @@ Measurement FillVectorAt(int count) try {
     std::vector<int> values = Zeros(count);
     Escape(values.data());
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -81,7 +81,7 @@ Measurement FillVectorAt(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(values.data(), count));
 } catch (...) {
@@ -93,7 +93,7 @@ Measurement FillVectorIndex(int count) try {
     std::vector<int> values = Zeros(count);
     Escape(values.data());
 
-    const auto cpu0 = ThreadCpuTime();
+    const auto cpu0 = CpuClockBeforeSection();
     const auto t0 = std::chrono::system_clock::now();
     VELQUOR_TIMED_BEGIN();
     for (int i = 0; i < count; ++i) {
@@ -102,7 +102,7 @@ Measurement FillVectorIndex(int count) try {
     Clobber();
     VELQUOR_TIMED_END();
     const auto t1 = std::chrono::system_clock::now();
-    const auto cpu1 = ThreadCpuTime();
+    const auto cpu1 = CpuClockAfterSection();
 
     return Completed(count, t1 - t0, cpu1 - cpu0, LastElement(values.data(), count));
 } catch (...) {

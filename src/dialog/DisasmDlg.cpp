@@ -98,7 +98,8 @@ void CDisasmDlg::OnBnClickedSample() {
 
 void CDisasmDlg::ShowListing(const disasm::HotShares* shares) {
     std::ostringstream text;
-    disasm::WriteListingText(text, m_listing, shares, kBarColumns);
+    // The box speaks Japanese, as the window does; the command line keeps English.
+    disasm::WriteListingText(text, m_listing, shares, kBarColumns, disasm::JapaneseWords());
     m_editListing.SetWindowTextW(CString(text.str().c_str()));
 }
 

@@ -1,5 +1,7 @@
 #include "KernelProfile.h"
 
+#include <new>
+
 namespace disasm {
 
 namespace {
@@ -19,15 +21,20 @@ PerfEventOpen SetPerfEventOpen(PerfEventOpen open) {
 
 HotShares ProfileKernel(const Listing& listing, bench::KernelFunction kernel, int count,
                         std::chrono::milliseconds duration) {
-    // A kernel that refuses its count or fails would be sampled failing:
-    // shares of work never done.
-    const bench::Measurement first = kernel(count);
-    if (!first.Succeeded()) {
-        HotProfile failed;
+    HotProfile failed;
+    try {
+        // A kernel that refuses its count or fails would be sampled failing:
+        // shares of work never done.
+        const bench::Measurement first = kernel(count);
+        if (first.Succeeded()) {
+            return AttributeSamples(listing, Sample([&] { kernel(count); }, duration, CurrentPerfEventOpen()));
+        }
         failed.refusal = "not sampled: the kernel failed: " + first.error->message;
-        return AttributeSamples(listing, failed);
+    } catch (const std::bad_alloc&) {
+        // The samples' buffers or the attribution's: this kernel goes without shares.
+        failed.refusal = "not sampled: out of memory while sampling";
     }
-    return AttributeSamples(listing, Sample([&] { kernel(count); }, duration, CurrentPerfEventOpen()));
+    return AttributeSamples(listing, failed);
 }
 
 }  // namespace disasm

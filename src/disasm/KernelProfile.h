@@ -23,8 +23,8 @@ PerfEventOpen SetPerfEventOpen(PerfEventOpen open);
 
 /// Runs kernel(count) once; when that run succeeds, runs it again and again
 /// for duration while sampling, and attributes the samples to listing. Where
-/// the first run fails or the system refuses sampling, the shares carry the
-/// one line that says why and nothing else.
+/// the first run fails, the system refuses sampling or memory runs out while
+/// sampling, the shares carry the one line that says why and nothing else.
 HotShares ProfileKernel(const Listing& listing, bench::KernelFunction kernel, int count,
                         std::chrono::milliseconds duration = kHotDuration);
 

@@ -170,13 +170,27 @@ private:
     /// The function a thunk passes every call on to: straight code of a few
     /// instructions (saving registers, moving arguments) around one call or
     /// jump to the start of another function. nullptr for any other code.
+    /// A sanitizer's build checks the memory of the result before it passes
+    /// the call on, and branches to its run-time library's report where that
+    /// fails: such checks are allowed too, where they are there.
     const Symbol* FoldedInto(const Symbol& symbol) const {
         static constexpr std::size_t kMostThunkInstructions = 8;
+        static constexpr std::size_t kMostCheckedThunkInstructions = 48;
         const FunctionCode code(symbol, decoder_);
-        if (!code.Error().empty() || code.Code().size() > kMostThunkInstructions) return nullptr;
+        if (!code.Error().empty() || code.Code().size() > kMostCheckedThunkInstructions) return nullptr;
+        const auto reports = [&](const DecodedInstruction& instruction) {
+            if (instruction.flow != Flow::Call || !instruction.directTarget) return false;
+            const std::optional<AddressName> callee = symbolizer_.FunctionAt(*instruction.directTarget);
+            return callee && (callee->name.starts_with("__asan_report") || callee->name.starts_with("__ubsan_handle"));
+        };
+        const bool checked = std::any_of(code.Code().begin(), code.Code().end(), reports);
+        if (!checked && code.Code().size() > kMostThunkInstructions) return nullptr;
         const Symbol* target = nullptr;
         for (const DecodedInstruction& instruction : code.Code()) {
             if (instruction.flow == Flow::Next || instruction.flow == Flow::Return) continue;
+            if (checked && (reports(instruction) || (instruction.directTarget && code.Holds(*instruction.directTarget)))) {
+                continue;
+            }
             const bool passesOn = (instruction.flow == Flow::Call || instruction.flow == Flow::Jump) &&
                                   instruction.directTarget && !code.Holds(*instruction.directTarget);
             if (!passesOn || target != nullptr) return nullptr;

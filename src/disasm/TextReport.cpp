@@ -10,43 +10,37 @@ namespace disasm {
 
 namespace {
 
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
+// printf into a string; the formats are the ListingWords' own.
+template <class... Args>
+std::string Say(const char* format, Args... args) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, args...);
     return text;
 }
 
-std::string Plural(std::size_t count, const std::string& one, const std::string& many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 /// "1 store per iteration (16 bytes)", "3 stores per iteration (2 x 4 bytes, 1 x 8 bytes)".
-std::string StoresText(const std::vector<int>& widthsBytes) {
-    if (widthsBytes.empty()) return "no stores";
+std::string StoresText(const std::vector<int>& widthsBytes, const ListingWords& words) {
+    if (widthsBytes.empty()) return words.noStores;
     std::map<int, std::size_t> byWidth;
     for (int width : widthsBytes) ++byWidth[width];
-    std::string text = Plural(widthsBytes.size(), "store", "stores") + " per iteration (";
-    bool first = true;
+    std::string widths;
     for (const auto& [width, count] : byWidth) {
-        if (!first) text += ", ";
-        first = false;
-        text += byWidth.size() == 1 && count == widthsBytes.size() && count == 1
-                    ? std::to_string(width) + " bytes"
-                    : std::to_string(count) + " x " + std::to_string(width) + " bytes";
+        if (!widths.empty()) widths += words.separator;
+        widths += byWidth.size() == 1 && count == 1 ? Say(words.bytes, width) : Say(words.timesBytes, count, width);
     }
-    return text + ")";
+    return Say(words.stores[widthsBytes.size() == 1 ? 0 : 1], widthsBytes.size(), widths.c_str());
 }
 
-std::string CallsText(const std::vector<std::string>& callees) {
-    if (callees.empty()) return "no calls";
+std::string CallsText(const std::vector<std::string>& callees, const ListingWords& words) {
+    if (callees.empty()) return words.noCalls;
     std::vector<std::string> names;
     for (const std::string& callee : callees) {
-        const std::string name = callee.empty() ? "an indirect call" : callee;
+        const std::string name = callee.empty() ? words.indirectCall : callee;
         if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
     }
-    std::string text = Plural(callees.size(), "call", "calls") + " (";
-    for (std::size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : ", ") + names[i];
-    return text + ")";
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) list += (i == 0 ? "" : words.separator) + names[i];
+    return Say(words.calls[callees.size() == 1 ? 0 : 1], callees.size(), list.c_str());
 }
 
 /// Shares below this show as 0.0%.
@@ -54,7 +48,7 @@ constexpr double kRarePercent = 0.05;
 
 std::string Share(const HotShares* shares, std::uint64_t samples) {
     if (shares == nullptr || !shares->refusal.empty()) return "";
-    return Format("%5.1f%%", shares->Percent(samples));
+    return Say("%5.1f%%", shares->Percent(samples));
 }
 
 /// percent as a bar of '#', columns wide at 100%, padded to its full width;
@@ -70,30 +64,86 @@ std::string Bar(double percent, int columns) {
 
 }  // namespace
 
-std::string SummaryLine(const Listing& listing) {
-    if (!listing.error.empty()) return "no listing: " + listing.error;
-    if (!listing.mainLoop)
-        return "no loop in the timed section (" + Plural(listing.instructions.size(), "instruction", "instructions") +
-               ")";
-    const LoopSummary summary = Summarize(listing, listing.loops[*listing.mainLoop]);
-    return "loop: " + Plural(summary.instructionCount, "instruction", "instructions") + ", " +
-           StoresText(summary.storeWidthsBytes) + ", " + CallsText(summary.callees);
+const ListingWords& EnglishWords() {
+    static constexpr ListingWords words{
+        "%s: timed section, %s syntax",
+        "the compiler folded this kernel into %s: the same machine code runs",
+        "no listing: %s",
+        {"no loop in the timed section (%zu instruction)", "no loop in the timed section (%zu instructions)"},
+        "loop: %s, %s, %s",
+        {"%zu instruction", "%zu instructions"},
+        "no stores",
+        {"%zu store per iteration (%s)", "%zu stores per iteration (%s)"},
+        "%d bytes",
+        "%zu x %d bytes",
+        "no calls",
+        {"%zu call (%s)", "%zu calls (%s)"},
+        "an indirect call",
+        ", ",
+        "%llu samples (%llu lost)",
+        ", %.1f%% in the loop",
+        "after call %s",
+        "loop head",
+        "back to the loop head",
+        "outside the timed section:",
+        {"%zu more function, each under %.2f%%", "%zu more functions, each under %.2f%%"},
+        "other",
+    };
+    return words;
 }
 
-void WriteListingText(std::ostream& out, const Listing& listing, const HotShares* shares, int barColumns) {
-    out << (listing.kernelName.empty() ? "kernel" : listing.kernelName) << ": timed section, "
-        << (listing.syntax == Syntax::Att ? "AT&T" : "Intel") << " syntax\n";
-    if (!listing.foldedInto.empty())
-        out << "the compiler folded this kernel into " << listing.foldedInto << ": the same machine code runs\n";
-    out << SummaryLine(listing) << "\n";
+const ListingWords& JapaneseWords() {
+    static constexpr ListingWords words{
+        "%s: 計測区間、%s 構文",
+        "コンパイラがこのカーネルを %s にまとめています: 同じ機械語が実行されます",
+        "機械語を表示できません: %s",
+        {"計測区間にループはありません（命令 %zu 個）", "計測区間にループはありません（命令 %zu 個）"},
+        "ループ: %s、%s、%s",
+        {"命令 %zu 個", "命令 %zu 個"},
+        "ストアなし",
+        {"1 回あたりストア %zu 回（%s）", "1 回あたりストア %zu 回（%s）"},
+        "%d バイト",
+        "%zu × %d バイト",
+        "呼び出しなし",
+        {"呼び出し %zu 回（%s）", "呼び出し %zu 回（%s）"},
+        "間接呼び出し",
+        "、",
+        "サンプル %llu 個（取りこぼし %llu）",
+        "、ループ内 %.1f%%",
+        "呼び出し %s の後",
+        "ループの先頭",
+        "ループの先頭へ戻る",
+        "計測区間の外:",
+        {"ほか %zu 関数（それぞれ %.2f%% 未満）", "ほか %zu 関数（それぞれ %.2f%% 未満）"},
+        "その他",
+    };
+    return words;
+}
+
+std::string SummaryLine(const Listing& listing, const ListingWords& words) {
+    if (!listing.error.empty()) return Say(words.noListing, listing.error.c_str());
+    const std::size_t instructions = listing.instructions.size();
+    if (!listing.mainLoop) return Say(words.noLoop[instructions == 1 ? 0 : 1], instructions);
+    const LoopSummary summary = Summarize(listing, listing.loops[*listing.mainLoop]);
+    return Say(words.loop, Say(words.instructions[summary.instructionCount == 1 ? 0 : 1], summary.instructionCount).c_str(),
+               StoresText(summary.storeWidthsBytes, words).c_str(), CallsText(summary.callees, words).c_str());
+}
+
+void WriteListingText(std::ostream& out, const Listing& listing, const HotShares* shares, int barColumns,
+                      const ListingWords& words) {
+    out << Say(words.header, (listing.kernelName.empty() ? "kernel" : listing.kernelName.c_str()),
+               listing.syntax == Syntax::Att ? "AT&T" : "Intel")
+        << "\n";
+    if (!listing.foldedInto.empty()) out << Say(words.folded, listing.foldedInto.c_str()) << "\n";
+    out << SummaryLine(listing, words) << "\n";
     if (!listing.error.empty()) return;
     const bool sampled = shares != nullptr && shares->refusal.empty();
     if (shares != nullptr && !sampled) out << shares->refusal << "\n";
     if (sampled) {
-        out << shares->totalSamples << " samples (" << shares->lostSamples << " lost)";
+        out << Say(words.samples, static_cast<unsigned long long>(shares->totalSamples),
+                   static_cast<unsigned long long>(shares->lostSamples));
         if (listing.mainLoop)
-            out << ", " << Format("%.1f%%", shares->Percent(LoopSamples(*shares, listing.loops[*listing.mainLoop])))
-                << " in the loop";
+            out << Say(words.inTheLoop, shares->Percent(LoopSamples(*shares, listing.loops[*listing.mainLoop])));
         out << "\n";
     }
     const Loop* mainLoop = listing.mainLoop ? &listing.loops[*listing.mainLoop] : nullptr;
@@ -108,7 +158,7 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
         return text;
     };
     const std::string indent(shareColumns(0).size() + 2, ' ');
-    if (!listing.startsAfterCall.empty()) out << indent << "after call " << listing.startsAfterCall << "\n";
+    if (!listing.startsAfterCall.empty()) out << indent << Say(words.afterCall, listing.startsAfterCall.c_str()) << "\n";
 
     for (std::size_t i = 0; i < listing.instructions.size(); ++i) {
         const Instruction& instruction = listing.instructions[i];
@@ -119,8 +169,8 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
             mark = i == mainLoop->headIndex ? "L>" : i == mainLoop->backBranchIndex ? "L<" : "L ";
         }
         for (const Loop& loop : listing.loops) {
-            if (i == loop.headIndex) comment = "loop head";
-            if (i == loop.backBranchIndex) comment = "back to the loop head";
+            if (i == loop.headIndex) comment = words.loopHead;
+            if (i == loop.backBranchIndex) comment = words.backToLoopHead;
         }
         if (!instruction.targetName.empty() && instruction.targetName != instruction.operands)
             comment = instruction.targetName;
@@ -142,7 +192,7 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
     }
 
     if (!sampled) return;
-    out << "outside the timed section:\n";
+    out << words.outside << "\n";
     // Functions with a share too small to show one digit share one line.
     std::uint64_t rareSamples = 0;
     std::size_t rareFunctions = 0;
@@ -155,10 +205,10 @@ void WriteListingText(std::ostream& out, const Listing& listing, const HotShares
         out << shareColumns(function.samples) << "  " << function.name << "\n";
     }
     if (rareFunctions != 0) {
-        out << shareColumns(rareSamples) << "  " << Plural(rareFunctions, "more function", "more functions")
-            << ", each under " << Format("%.2f%%", kRarePercent) << "\n";
+        out << shareColumns(rareSamples) << "  " << Say(words.moreFunctions[rareFunctions == 1 ? 0 : 1], rareFunctions, kRarePercent)
+            << "\n";
     }
-    out << shareColumns(shares->otherSamples) << "  other\n";
+    out << shareColumns(shares->otherSamples) << "  " << words.other << "\n";
 }
 
 }  // namespace disasm

@@ -119,14 +119,12 @@ std::string DisplayProblem() {
     }
     xcb_disconnect(connection);
     if (error == 0) return {};
-    std::string why;
     switch (error) {
-    case XCB_CONN_CLOSED_PARSE_ERR: why = "is not a display name"; break;
-    case XCB_CONN_CLOSED_INVALID_SCREEN: why = "names a screen the display does not have"; break;
-    case XCB_CONN_CLOSED_MEM_INSUFFICIENT: why = "could not be opened: out of memory"; break;
-    default: why = "cannot be opened: no X server answers there, or it refuses the connection"; break;
+    case XCB_CONN_CLOSED_PARSE_ERR: return "is not a display name";
+    case XCB_CONN_CLOSED_INVALID_SCREEN: return "names a screen the display does not have";
+    case XCB_CONN_CLOSED_MEM_INSUFFICIENT: return "could not be opened: out of memory";
+    default: return "cannot be opened: no X server answers there, or it refuses the connection";
     }
-    return "the display \"" + std::string(display) + "\" " + why + " (set DISPLAY to a running X server, or use --batch)";
 }
 
 }  // namespace afx

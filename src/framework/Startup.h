@@ -30,8 +30,10 @@ void RemoveOnFailure(const char* folder);
 /// when it is large enough or unlimited.
 std::string AddressSpaceProblem(std::size_t headroomBytes);
 
-/// Why the window cannot open on the X display the environment names: empty
-/// when it can, or when Qt is set to use another platform.
+/// Why the window cannot open on the X display that DISPLAY names, as what
+/// that display "is not" or "cannot" do ("cannot be opened: ..."): empty when
+/// it can, or when Qt is set to use another platform. The caller names the
+/// display, as it names any text a user gave.
 std::string DisplayProblem();
 
 }  // namespace afx

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -60,9 +61,14 @@ protected:
 
 TEST_F(VariantTest, TheTableNamesEachVariantOnceAndTheDefaultIsTheButtonTablesBuild) {
     std::set<std::string_view> names;
+    // Each variant is built at the level its name states, whatever the build type.
+    const std::map<std::string_view, std::string_view> levels{{"O0", "-O0"}, {"O2", "-O2"}, {"O3", "-O3"}, {"avx2", "-O3"}};
     for (const bench::Variant& v : bench::Variants()) {
         EXPECT_TRUE(names.insert(v.name).second) << v.name;
-        EXPECT_FALSE(v.build->compileFlags.empty()) << v.name;
+        const std::string_view flags = v.build->compileFlags;
+        const std::size_t last = flags.rfind(" -O");
+        ASSERT_NE(last, std::string_view::npos) << v.name << ": " << flags;
+        EXPECT_EQ(flags.substr(last + 1, 3), levels.at(v.name)) << v.name << ": " << flags;
     }
     EXPECT_TRUE(names.contains("O0") && names.contains("O2") && names.contains("O3") && names.contains("avx2"));
     const bench::Variant& standard = bench::DefaultVariant();
