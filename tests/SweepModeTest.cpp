@@ -114,18 +114,10 @@ TEST_F(SweepProgramTest, ReportsInGoogleBenchmarksLayoutAndAChart) {
     QImage image;
     EXPECT_TRUE(image.load(QString::fromStdString(chart.string()), "PNG"));
 
-    const char* tool = "/usr/share/benchmark/compare.py";
-    if (!fs::exists(tool) || std::system("/usr/bin/python3 -c 'import scipy' 2>/dev/null") != 0) {
-        GTEST_SKIP() << "needs libbenchmark-tools and python3-scipy (scripts/setup --tests)";
-    }
-    const fs::path out = root / "compare.txt";
-    const std::string command = std::string("/usr/bin/python3 ") + tool + " benchmarks " + (root / "a.json").string() + " " +
-                                (root / "b.json").string() + " > " + out.string() + " 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    std::ifstream in(out);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("1041 静的配列/65536_median"), std::string::npos) << text.str();
+    const std::optional<Outcome> compared = CompareReports(root / "a.json", root / "b.json");
+    if (!compared) GTEST_SKIP() << "needs libbenchmark-tools and python3-scipy (scripts/setup --tests)";
+    EXPECT_EQ(compared->exitCode, 0) << compared->errors;
+    EXPECT_NE(compared->output.find("1041 静的配列/65536_median"), std::string::npos) << compared->output;
 }
 
 TEST_F(SweepProgramTest, TheTableSaysEachLevelsCostAndWhereAButtonStopped) {

@@ -10,23 +10,12 @@
 #include <fstream>
 
 namespace batch {
-namespace {
-
 namespace fs = std::filesystem;
-
-std::optional<std::string> ReadWord(const fs::path& file) {
-    std::ifstream in(file);
-    std::string word;
-    if (!(in >> word)) return std::nullopt;
-    return word;
-}
-
-}  // namespace
 
 std::optional<bool> ReadCpuScaling(const fs::path& cpuFolder, int cpuCount) {
     std::optional<bool> scaling;
     for (int cpu = 0; cpu < cpuCount; ++cpu) {
-        const auto governor = ReadWord(cpuFolder / ("cpu" + std::to_string(cpu)) / "cpufreq" / "scaling_governor");
+        const auto governor = bench::ReadSysfsWord(cpuFolder / ("cpu" + std::to_string(cpu)) / "cpufreq" / "scaling_governor");
         if (!governor) continue;
         scaling = scaling.value_or(false) || *governor != "performance";
     }

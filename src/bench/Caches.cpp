@@ -15,13 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> ReadWord(const fs::path& file) {
-    std::ifstream in(file);
-    std::string word;
-    if (!(in >> word)) return std::nullopt;
-    return word;
-}
-
 // "32K", "1024K", "32M" or plain bytes.
 std::optional<long long> ParseSize(const std::string& text) {
     char* end = nullptr;
@@ -89,15 +82,22 @@ std::vector<CacheInfo> LegacyAmdCaches(const Cpuid& cpuid, int cpuCount) {
 
 }  // namespace
 
+std::optional<std::string> ReadSysfsWord(const fs::path& file) {
+    std::ifstream in(file);
+    std::string word;
+    if (!(in >> word)) return std::nullopt;
+    return word;
+}
+
 std::vector<CacheInfo> ReadSysfsCaches(const fs::path& cacheFolder) {
     std::vector<CacheInfo> caches;
     for (int index = 0;; ++index) {
         const fs::path dir = cacheFolder / ("index" + std::to_string(index));
-        const auto size = ReadWord(dir / "size");
+        const auto size = ReadSysfsWord(dir / "size");
         if (!size) break;
-        const auto type = ReadWord(dir / "type");
-        const auto level = ReadWord(dir / "level");
-        const auto map = ReadWord(dir / "shared_cpu_map");
+        const auto type = ReadSysfsWord(dir / "type");
+        const auto level = ReadSysfsWord(dir / "level");
+        const auto map = ReadSysfsWord(dir / "shared_cpu_map");
         const auto bytes = ParseSize(*size);
         const auto sharing = map ? CountCpusInMap(*map) : std::nullopt;
         if (!type || !level || !bytes || !sharing) continue;

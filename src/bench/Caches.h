@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct CacheReading {
 /// EAX, EBX, ECX, EDX of CPUID for a leaf and subleaf.
 using CpuidRegisters = std::array<std::uint32_t, 4>;
 using Cpuid = std::function<CpuidRegisters(std::uint32_t leaf, std::uint32_t subleaf)>;
+
+/// The first word of a sysfs file; none when it cannot be read.
+std::optional<std::string> ReadSysfsWord(const std::filesystem::path& file);
 
 /// The caches described under a CPU's cache folder (index0, index1, ...);
 /// a cache that is not fully described is left out rather than guessed.

@@ -1,10 +1,10 @@
 #include "LineChart.h"
 
 #include "DialogUnits.h"
+#include "PngImage.h"
 #include "LineChartCtrl.h"
 #include "LineChartPainter.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -227,10 +227,7 @@ std::optional<std::string> RenderLineChartPng(const LineChart& chart) {
     QPainter p(&image);
     PaintLineChart(p, image.rect(), chart, ChartFont(false), ChartFont(true));
     p.end();
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return std::nullopt;
-    return png.toStdString();
+    return PngBytes(image);
 }
 
 }  // namespace afx
