@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,10 +46,7 @@ class BenchTest : public ::testing::Test, public dialog::RunObserver {
 protected:
     BenchTest() { dlg.SetRunObserver(this); }
 
-    void OnRun(const dialog::RunRecord& record) override {
-        if (whileRunning) whileRunning(record);
-        runs.push_back(record);
-    }
+    void OnRun(const dialog::RunRecord& record) override { runs.push_back(record); }
 
     /// Replaces the count field's text as a user does: select all, then paste.
     void SetCount(const std::wstring& text) {
@@ -99,8 +95,6 @@ protected:
     CVelquorDlg dlg;
     afx::DialogDriver drv{dlg};
     std::vector<dialog::RunRecord> runs;
-    /// Called with each record once its result field is set.
-    std::function<void(const dialog::RunRecord&)> whileRunning;
 };
 
 }  // namespace benchtest

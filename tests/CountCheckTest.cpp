@@ -1,33 +1,94 @@
-// The count check and the minimised icon's position as plain arithmetic.
+// How the count field's text is read, as plain functions on the same texts:
+// the check that rewrites it to 100000 (atoll of at most 18 characters) and
+// the count a click takes from it (_wtoi). Also the minimised icon's position.
 #include "dialog/CountCheck.h"
 #include "dialog/IconPosition.h"
+#include "framework/Crt.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
-TEST(CountCheckTest, ValuesAboveTheLimitAndOverlongTextsAreRewritten) {
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"100000"));
-    EXPECT_TRUE(dialog::CountExceedsLimit(L"100001"));
-    EXPECT_TRUE(dialog::CountExceedsLimit(L"1000000"));
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"0100000"));
-    EXPECT_FALSE(dialog::CountExceedsLimit(L""));
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"-5"));
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"12abc"));
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"-99999999999999999"));
-    EXPECT_TRUE(dialog::CountExceedsLimit(L"999999999999999999"));   // 18 characters, converted
-    EXPECT_TRUE(dialog::CountExceedsLimit(L"0000000000000000001"));  // 19 characters, not converted
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"000000000000000001"));
-    EXPECT_TRUE(dialog::CountExceedsLimit(L"  100001"));
-    EXPECT_FALSE(dialog::CountExceedsLimit(L"１００００１"));  // full-width digits: no number
+TEST(CountTextTest, TheCheckAndTheClickReadTheSameText) {
+    const struct {
+        const wchar_t* text;
+        int count;       // what a click reads
+        bool rewritten;  // what the check makes of it
+    } cases[] = {
+        {L"100000", 100000, false},
+        {L"100001", 100001, true},
+        {L"1000000", 1000000, true},
+        {L"99999", 99999, false},
+        {L"0100000", 100000, false},
+        {L"", 0, false},
+        {L"-5", -5, false},
+        {L"+5", 5, false},
+        {L"+100001", 100001, true},
+        {L"12abc", 12, false},
+        {L" 7", 7, false},
+        {L"  100001", 100001, true},
+        {L"\r\n 42", 42, false},
+        {L"\t\v\f9", 9, false},
+        {L"2\r\n00000", 2, false},
+        {L"\u30009", 0, false},  // the ideographic space is no ASCII white space
+        {L"\x1C" L"9", 0, false},
+        {L"１００００１", 0, false},  // full-width digits are no number
+        {L"1２", 1, false},
+        {L"+", 0, false},
+        {L"- 5", 0, false},
+        {L"--5", 0, false},
+        {L"2147483647", INT_MAX, true},
+        {L"2147483648", INT_MAX, true},  // a click's int saturates
+        {L"-2147483649", INT_MIN, false},
+        {L"-99999999999999999", INT_MIN, false},
+        {L"999999999999999999", INT_MAX, true},     // 18 characters: converted
+        {L"000000000000000001", 1, false},          // 18 characters: converted
+        {L"0000000000000000001", 1, true},          // 19 characters: too long to be converted
+        {L"99999999999999999999999999999", INT_MAX, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(_wtoi(c.text), c.count);
+        EXPECT_EQ(dialog::CountExceedsLimit(c.text), c.rewritten);
+    }
+    EXPECT_EQ(_wtoi(nullptr), 0);
+}
+
+TEST(CountTextTest, AtollSaturatesAtTheLimitsOfSixtyFourBits) {
+    const struct {
+        const char* text;
+        long long value;
+    } cases[] = {
+        {" -12x", -12},
+        {"\b9", 0},
+        {"\xEF\xBC\x91", 0},  // a full-width 1
+        {"9223372036854775807", LLONG_MAX},
+        {"9223372036854775808", LLONG_MAX},
+        {"-9223372036854775808", LLONG_MIN},
+        {"-9223372036854775809", LLONG_MIN},
+        {"123456789012345678901234567890", LLONG_MAX},
+    };
+    for (const auto& c : cases) EXPECT_EQ(crt::atoll(c.text), c.value) << c.text;
+    EXPECT_EQ(crt::atoll(nullptr), 0);
 }
 
 TEST(IconPositionTest, CentresWithTruncationTowardZero) {
-    EXPECT_EQ(dialog::IconPosition(RECT{0, 0, 36, 36}, 32, 32).x, 2);
-    EXPECT_EQ(dialog::IconPosition(RECT{0, 0, 36, 36}, 32, 32).y, 2);
-    EXPECT_EQ(dialog::IconPosition(RECT{0, 0, 30, 36}, 32, 32).x, 0);  // -1 / 2 is 0, not -1
-    EXPECT_EQ(dialog::IconPosition(RECT{0, 0, 27, 27}, 32, 32).x, -2);
-    EXPECT_EQ(dialog::IconPosition(RECT{10, 20, 46, 56}, 32, 32).y, 2);  // size, not position
+    const struct {
+        RECT client;
+        int x, y;
+    } cases[] = {
+        {{0, 0, 36, 36}, 2, 2},
+        {{0, 0, 30, 36}, 0, 2},  // (30 - 32 + 1) / 2 is 0, not -1
+        {{0, 0, 27, 27}, -2, -2},
+        {{10, 20, 46, 56}, 2, 2},  // the size counts, not the position
+    };
+    for (const auto& c : cases) {
+        const dialog::IconOrigin at = dialog::IconPosition(c.client, 32, 32);
+        EXPECT_EQ(at.x, c.x) << c.client.right;
+        EXPECT_EQ(at.y, c.y) << c.client.bottom;
+    }
 }
 
 }  // namespace

@@ -100,15 +100,6 @@ TEST(DispatchTest, AnExceptionLeavingAHandlerIsReportedAndTheWindowGoesOn) {
     EXPECT_TRUE(drv.Boxes().Take().empty());
 }
 
-TEST(DispatchTest, MessagesWithoutAnEntryGetTheBaseClassesDefaults) {
-    CDialog plain(res::IDD_VERSION);
-    afx::DialogDriver drv(plain);
-    // The plain dialog has no map of its own: OK reaches CDialog::OnOK.
-    ASSERT_TRUE(drv.Click(IDOK));
-    EXPECT_TRUE(plain.HasEnded());
-    EXPECT_EQ(plain.ModalResult(), IDOK);
-}
-
 TEST(DispatchTest, DataExchangeAttachesMembersOnceAndWindowsDetachOnDestroy) {
     class BoundDlg : public CDialogEx {
     public:
@@ -173,26 +164,28 @@ TEST(DispatchTest, AMissingTemplateGivesMinusOneWithoutAMessage) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
-TEST(DialogDataTest, DialogInitRecordsOfTheLinksParse) {
-    const auto records = afx::ParseDialogInit(afx::FindDialogInit(res::IDD_VELQUOR_DIALOG));
-    ASSERT_TRUE(records);
-    ASSERT_EQ(records->size(), 3u);
-    for (const auto& r : *records) {
-        EXPECT_EQ(r.message, afx::kInitFrameworkControl);
-        const afx::LinkSettings link = afx::ParseLinkSettings(r.data);
-        EXPECT_TRUE(link.url.empty());
-        EXPECT_FALSE(link.fullTextTooltip);
+TEST(DialogDataTest, DialogInitRecordsParseOnlyWhenWhole) {
+    const struct {
+        std::vector<std::uint8_t> bytes;
+        bool parses;
+    } cases[] = {
+        {{0x03, 0x04, 0x7C, 0x03, 0x10, 0x00, 0x00, 0x00, 'a', 'b'}, false},  // claims 16 bytes, holds 2
+        {{0x03, 0x04, 0x7C, 0x03, 0x01, 0x00, 0x00, 0x00, 'a'}, false},       // no end mark
+        {{0x00, 0x00}, true},
+    };
+    for (const auto& c : cases) {
+        const auto records = afx::ParseDialogInit(c.bytes);
+        EXPECT_EQ(records.has_value(), c.parses) << c.bytes.size();
+        EXPECT_TRUE(!records || records->empty());
     }
-}
-
-TEST(DialogDataTest, TruncatedOrOverlongDialogInitIsRejected) {
-    const std::vector<std::uint8_t> cut = {0x03, 0x04, 0x7C, 0x03, 0x10, 0x00, 0x00, 0x00, 'a', 'b'};
-    EXPECT_FALSE(afx::ParseDialogInit(cut));
-    const std::vector<std::uint8_t> noEnd = {0x03, 0x04, 0x7C, 0x03, 0x01, 0x00, 0x00, 0x00, 'a'};
-    EXPECT_FALSE(afx::ParseDialogInit(noEnd));
-    const std::vector<std::uint8_t> empty = {0x00, 0x00};
-    ASSERT_TRUE(afx::ParseDialogInit(empty));
-    EXPECT_TRUE(afx::ParseDialogInit(empty)->empty());
+    // The main window's three links: framework records with no address of their own.
+    const auto links = afx::ParseDialogInit(afx::FindDialogInit(res::IDD_VELQUOR_DIALOG));
+    ASSERT_TRUE(links);
+    ASSERT_EQ(links->size(), 3u);
+    for (const auto& r : *links) {
+        EXPECT_EQ(r.message, afx::kInitFrameworkControl);
+        EXPECT_TRUE(afx::ParseLinkSettings(r.data).url.empty());
+    }
     const auto link = afx::ParseLinkSettings(
         "<MFCLink_Url>https://example.org/</MFCLink_Url><MFCLink_UrlPrefix>x</MFCLink_UrlPrefix>"
         "<MFCLink_FullTextTooltip>TRUE</MFCLink_FullTextTooltip>");
@@ -201,27 +194,7 @@ TEST(DialogDataTest, TruncatedOrOverlongDialogInitIsRejected) {
     EXPECT_TRUE(link.fullTextTooltip);
 }
 
-TEST(DialogUnitsTest, TheMainWindowKeepsItsTemplateSize) {
-    // The window has no sizing border: a resize request from outside changes
-    // neither the window nor where its controls sit.
-    CDialog main(res::IDD_VELQUOR_DIALOG);
-    afx::DialogDriver drv(main);
-    const afx::testing::PixelRect before = afx::testing::ClientSize(main);
-    const afx::testing::PixelRect link = afx::testing::Geometry(main, 1028);
-    QWidget* window = main.Widget();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    window->resize(before.width + 200, before.height + 150);
-    QApplication::processEvents();
-    const afx::testing::PixelRect after = afx::testing::ClientSize(main);
-    EXPECT_EQ(after.width, before.width);
-    EXPECT_EQ(after.height, before.height);
-    const afx::testing::PixelRect linkAfter = afx::testing::Geometry(main, 1028);
-    EXPECT_EQ(linkAfter.y, link.y);
-    EXPECT_EQ(linkAfter.height, link.height);
-}
-
-TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
+TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThemAndStay) {
     CDialog main(res::IDD_VELQUOR_DIALOG);
     afx::DialogDriver drv(main);
     // Dialog units scale with the font: one horizontal unit is a quarter of
@@ -235,7 +208,6 @@ TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
     // Field 1009 stands two units lower than its button.
     EXPECT_GT(Geometry(main, 1009).y, Geometry(main, 1008).y);
     EXPECT_EQ(Geometry(main, 1005).y, Geometry(main, 1004).y);
-    // Every control lies inside the window.
     for (int id = 1000; id <= 1056; ++id) {
         if (!drv.Exists(id)) continue;
         const afx::testing::PixelRect r = Geometry(main, id);
@@ -244,6 +216,16 @@ TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThem) {
     }
     const std::string family = afx::testing::FontFamily(main);
     EXPECT_NE(family.find("Gothic"), std::string::npos) << family;
+
+    // No sizing border: a resize from outside moves nothing.
+    QWidget* window = main.Widget();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    window->resize(client.width + 200, client.height + 150);
+    QApplication::processEvents();
+    EXPECT_EQ(afx::testing::ClientSize(main).width, client.width);
+    EXPECT_EQ(afx::testing::ClientSize(main).height, client.height);
+    EXPECT_EQ(Geometry(main, 1).y, quit.y);
 }
 
 }  // namespace

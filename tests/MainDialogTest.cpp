@@ -1,6 +1,6 @@
 // The main window as a user meets it: its first state, the count field's
 // check through real typing and pasting, the hidden row, the keyboard, the
-// system menu and the two boxes.
+// ways to close it, the system menu and the two boxes.
 #include "TestUtil.h"
 #include "bench/Buttons.h"
 #include "dialog/VelquorDlg.h"
@@ -9,42 +9,40 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
+constexpr int kCountField = 1033;
 constexpr wchar_t kWarning[] = L"最大値を超えました。\r\n100000に書き換えました。";
 
 class MainDialogTest : public ::testing::Test {
 protected:
-    void ReplaceCount(const std::wstring& text, bool paste) {
-        drv.Press(afx::Key::SelectAll, 1033);
-        if (paste) {
-            drv.Paste(1033, text);
-        } else {
-            drv.Press(afx::Key::Delete, 1033);
-            drv.Type(1033, text);
-        }
-    }
-    std::vector<afx::ShownMessageBox> Boxes() { return drv.Boxes().Take(); }
-
     CVelquorDlg dlg;
     afx::DialogDriver drv{dlg};
 };
 
-TEST_F(MainDialogTest, OpensWithDefaultCountEmptyResultsAndFocusOnQuit) {
+TEST_F(MainDialogTest, OpensWithTheDefaultCountEmptyResultsAndTheFocusOnQuit) {
     EXPECT_EQ(drv.Caption(), CString(L"Lumorak"));
-    EXPECT_EQ(drv.Text(1033), CString(L"100000"));
+    EXPECT_EQ(drv.Text(kCountField), CString(L"100000"));
     for (const bench::ButtonSpec& b : bench::kButtons) {
         EXPECT_TRUE(drv.Text(b.resultFieldId).IsEmpty()) << b.resultFieldId;
         EXPECT_TRUE(drv.ReadOnly(b.resultFieldId)) << b.resultFieldId;
     }
     EXPECT_EQ(drv.FocusId(), 1);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(drv.Boxes().Take().empty());
+    EXPECT_EQ(afx::testing::ClippedTexts(dlg), std::vector<std::string>{});
+    // Result fields take no typing.
+    drv.Type(1001, L"123");
+    drv.Paste(1003, L"456");
+    EXPECT_TRUE(drv.Text(1001).IsEmpty());
+    EXPECT_TRUE(drv.Text(1003).IsEmpty());
 }
 
-TEST_F(MainDialogTest, HiddenRowNeverShowsAndCannotBeClicked) {
+TEST_F(MainDialogTest, TheHiddenRowNeverShowsAndTabSkipsIt) {
     for (int id : {1053, 1054, 1055, 1056}) {
         ASSERT_TRUE(drv.Exists(id));
         EXPECT_FALSE(drv.Visible(id)) << id;
@@ -52,135 +50,103 @@ TEST_F(MainDialogTest, HiddenRowNeverShowsAndCannotBeClicked) {
     }
     EXPECT_FALSE(drv.Click(1053));
     EXPECT_FALSE(drv.Click(1055));
-    EXPECT_TRUE(drv.Text(1054).IsEmpty());
-}
 
-TEST_F(MainDialogTest, TabFollowsCreationOrderAndSkipsTheHiddenRow) {
-    // From "終了" the next tab stops are the first benchmark button and its field.
+    // Tab follows the template's order: "終了", the first button and its field, ...
     std::vector<int> order{drv.FocusId()};
     for (int i = 0; i < 60; ++i) {
         drv.Press(afx::Key::Tab);
         order.push_back(drv.FocusId());
     }
-    ASSERT_GE(order.size(), 4u);
-    EXPECT_EQ(order[0], 1);
-    EXPECT_EQ(order[1], 1000);
-    EXPECT_EQ(order[2], 1001);
-    EXPECT_EQ(order[3], 1002);
+    EXPECT_EQ(std::vector<int>(order.begin(), order.begin() + 4), (std::vector<int>{1, 1000, 1001, 1002}));
     for (int id : order) {
-        EXPECT_NE(id, 1053);
-        EXPECT_NE(id, 1054);
-        EXPECT_NE(id, 1055);
-        EXPECT_NE(id, 1056);
-        EXPECT_NE(id, 0) << "focus left the controls";
+        EXPECT_TRUE(id != 0 && (id < 1053 || id > 1056)) << id;
     }
     // The count field comes after the third link, as in the template.
     const auto link = std::find(order.begin(), order.end(), 1029);
     ASSERT_NE(link, order.end());
-    EXPECT_EQ(*(link + 1), 1033);
+    EXPECT_EQ(*(link + 1), kCountField);
 }
 
-TEST_F(MainDialogTest, ResultFieldsRefuseTyping) {
-    drv.Type(1001, L"123");
-    drv.Paste(1003, L"456");
-    EXPECT_TRUE(drv.Text(1001).IsEmpty());
-    EXPECT_TRUE(drv.Text(1003).IsEmpty());
-}
-
-TEST_F(MainDialogTest, TypedNonDigitsAreRefusedButPastedTextPassesUnfiltered) {
-    ReplaceCount(L"12ab-c 3", false);
-    EXPECT_EQ(drv.Text(1033), CString(L"123"));
-    ReplaceCount(L"12abc", true);
-    EXPECT_EQ(drv.Text(1033), CString(L"12abc"));
-    ReplaceCount(L"-5", true);
-    EXPECT_EQ(drv.Text(1033), CString(L"-5"));
-    EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(MainDialogTest, TypingOneDigitTooManyRewritesTheFieldAndWarns) {
-    drv.Press(afx::Key::End, 1033);
-    drv.Type(1033, L"0");
-    EXPECT_EQ(drv.Text(1033), CString(L"100000"));
-    const auto boxes = Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, CString(kWarning));
-    EXPECT_EQ(boxes[0].type, MB_ICONHAND);
-    EXPECT_EQ(boxes[0].caption, CString(L"Velquor"));
-}
-
-TEST_F(MainDialogTest, CountCheckThroughTheField) {
-    struct Case {
+TEST_F(MainDialogTest, TheCountFieldKeepsWhatTheUserEntersUpToTheLimit) {
+    enum class Edit { Type, Paste, Backspace, Return };
+    // Each edit acts on the field as the one before left it.
+    const struct {
+        bool overWholeField;  // else at its end
+        Edit edit;
         const wchar_t* text;
-        bool paste;
         const wchar_t* expected;
         bool warned;
+    } steps[] = {
+        {true, Edit::Type, L"12ab-c 3", L"123", false},  // typing takes digits only
+        {true, Edit::Type, L"100000", L"100000", false},
+        {false, Edit::Type, L"0", L"100000", true},  // one digit too many
+        {false, Edit::Backspace, L"", L"10000", false},
+        {false, Edit::Type, L"0", L"100000", false},   // the limit itself passes
+        {false, Edit::Return, L"", L"100000", false},  // kept by the field: no new line, no quitting
+        {true, Edit::Paste, L"12abc", L"12abc", false},  // pasting is not filtered
+        {true, Edit::Paste, L"-5", L"-5", false},
+        {true, Edit::Paste, L"0000000000000000001", L"100000", true},
+        {true, Edit::Paste, L"", L"", false},
     };
-    const Case cases[] = {
-        {L"100000", false, L"100000", false},
-        {L"100001", false, L"100000", true},
-        {L"99999", false, L"99999", false},
-        {L"0100000", false, L"0100000", false},
-        {L"", false, L"", false},
-        {L"999999999999999999", true, L"100000", true},   // 18 characters: converted
-        {L"0000000000000000001", true, L"100000", true},  // 19 characters: never converted
-        {L"000000000000000001", true, L"000000000000000001", false},
-        {L"12abc", true, L"12abc", false},
-        {L" 7", true, L" 7", false},
-        {L"-5", true, L"-5", false},
-        {L"１２３４５６７", true, L"１２３４５６７", false},  // full-width digits are no number
-        {L"2\r\n00000", true, L"2\r\n00000", false},
-        {L"+100001", true, L"100000", true},
-    };
-    for (const Case& c : cases) {
-        ReplaceCount(c.text, c.paste);
-        EXPECT_EQ(drv.Text(1033), CString(c.expected)) << Utf8(CString(c.text));
-        const auto boxes = Boxes();
-        // Emptying the field first may itself be checked; only the final text matters.
-        const bool warned = !boxes.empty();
-        EXPECT_EQ(warned, c.warned) << Utf8(CString(c.text));
-        if (warned) {
-            EXPECT_EQ(boxes.back().text, CString(kWarning));
+    for (const auto& s : steps) {
+        SCOPED_TRACE(Utf8(CString(s.text)) + " -> " + Utf8(CString(s.expected)));
+        drv.Press(s.overWholeField ? afx::Key::SelectAll : afx::Key::End, kCountField);
+        switch (s.edit) {
+        case Edit::Type:
+            if (s.overWholeField) drv.Press(afx::Key::Delete, kCountField);
+            drv.Type(kCountField, s.text);
+            break;
+        case Edit::Paste:
+            if (*s.text == L'\0') drv.Press(afx::Key::Delete, kCountField);
+            else drv.Paste(kCountField, s.text);
+            break;
+        case Edit::Backspace: drv.Press(afx::Key::Backspace, kCountField); break;
+        case Edit::Return: drv.Press(afx::Key::Return, kCountField); break;
         }
+        EXPECT_EQ(drv.Text(kCountField), CString(s.expected));
+        const std::vector<afx::ShownMessageBox> boxes = drv.Boxes().Take();
+        ASSERT_EQ(boxes.size(), s.warned ? 1u : 0u);
+        if (s.warned) {
+            EXPECT_EQ(boxes[0].text, CString(kWarning));
+            EXPECT_EQ(boxes[0].type, MB_ICONHAND);
+            EXPECT_EQ(boxes[0].caption, CString(L"Velquor"));
+        }
+    }
+    EXPECT_FALSE(dlg.HasEnded());
+}
+
+TEST(MainDialogModalTest, EveryWayToCloseTheWindowEndsItsModalRun) {
+    const struct {
+        const char* way;
+        std::function<void(afx::DialogDriver&)> close;
+        INT_PTR result;
+    } ways[] = {
+        {"終了", [](afx::DialogDriver& d) { d.Click(1); }, IDOK},
+        {"Return on 終了, after one the count field keeps",
+         [](afx::DialogDriver& d) {
+             d.Press(afx::Key::Return, kCountField);
+             d.Press(afx::Key::Return, 1);
+         },
+         IDOK},
+        {"Esc", [](afx::DialogDriver& d) { d.Press(afx::Key::Escape, kCountField); }, IDCANCEL},
+        {"the close box", [](afx::DialogDriver& d) { d.CloseBox(); }, IDCANCEL},
+        {"the system menu's Close", [](afx::DialogDriver& d) { d.ChooseSystemMenuItem(SC_CLOSE); }, IDCANCEL},
+    };
+    for (const auto& way : ways) {
+        afx::MessageBoxRecorder boxes;
+        const afx::ModalHook previous = afx::SetModalHook([&](CDialog& d) {
+            auto drv = afx::DialogDriver::Attach(d);
+            way.close(drv);
+            EXPECT_TRUE(d.HasEnded()) << way.way;
+        });
+        CVelquorDlg dlg;
+        EXPECT_EQ(dlg.DoModal(), way.result) << way.way;
+        afx::SetModalHook(previous);
+        EXPECT_TRUE(boxes.Shown().empty()) << way.way;
     }
 }
 
-TEST_F(MainDialogTest, AClampedFieldPassesTheNextCheckSilently) {
-    ReplaceCount(L"500000", true);
-    ASSERT_EQ(Boxes().size(), 1u);
-    drv.Press(afx::Key::End, 1033);
-    drv.Press(afx::Key::Backspace, 1033);
-    drv.Type(1033, L"0");
-    EXPECT_EQ(drv.Text(1033), CString(L"100000"));
-    EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(MainDialogTest, ReturnInTheCountFieldNeitherQuitsNorChangesIt) {
-    drv.Press(afx::Key::End, 1033);
-    drv.Press(afx::Key::Return, 1033);
-    EXPECT_FALSE(dlg.HasEnded());
-    EXPECT_EQ(drv.Text(1033), CString(L"100000"));
-    EXPECT_TRUE(drv.Visible(1));
-}
-
-TEST_F(MainDialogTest, QuitEndsWithOkEscapeAndCloseBoxWithCancel) {
-    EXPECT_TRUE(drv.Click(1));
-    EXPECT_TRUE(dlg.HasEnded());
-    EXPECT_EQ(dlg.ModalResult(), IDOK);
-}
-
-TEST_F(MainDialogTest, EscapeEndsWithCancel) {
-    drv.Press(afx::Key::Escape, 1033);
-    EXPECT_TRUE(dlg.HasEnded());
-    EXPECT_EQ(dlg.ModalResult(), IDCANCEL);
-}
-
-TEST_F(MainDialogTest, CloseBoxEndsWithCancel) {
-    drv.CloseBox();
-    EXPECT_TRUE(dlg.HasEnded());
-    EXPECT_EQ(dlg.ModalResult(), IDCANCEL);
-}
-
-TEST_F(MainDialogTest, SystemMenuHoldsCloseThenTheAboutItem) {
+TEST_F(MainDialogTest, TheSystemMenuHoldsCloseThenTheAboutItem) {
     for (bool byKeyboard : {true, false}) {
         const auto items = drv.OpenSystemMenu(byKeyboard);
         ASSERT_EQ(items.size(), 3u);
@@ -191,110 +157,58 @@ TEST_F(MainDialogTest, SystemMenuHoldsCloseThenTheAboutItem) {
     }
 }
 
-TEST_F(MainDialogTest, SystemMenuCloseEndsTheRunWithCancel) {
-    ASSERT_TRUE(drv.ChooseSystemMenuItem(SC_CLOSE));
-    EXPECT_TRUE(dlg.HasEnded());
-    EXPECT_EQ(dlg.ModalResult(), IDCANCEL);
-}
-
-// Collects what each nested modal run showed, then closes it one of three ways.
-struct ModalRecorder {
-    std::vector<UINT> templates;
-    std::vector<std::vector<std::string>> texts;
-    int closeWith = 0;  // 0: OK button, 1: Escape, 2: close box
-    afx::ModalHook previous;
-    ModalRecorder() {
-        previous = afx::SetModalHook([this](CDialog& d) {
-            auto nested = afx::DialogDriver::Attach(d);
-            templates.push_back(d.TemplateId());
-            std::vector<std::string> shown{Utf8(nested.Caption())};
-            for (const CString& s : afx::testing::StaticTexts(d)) shown.push_back(Utf8(s));
-            texts.push_back(shown);
-            if (closeWith == 0) nested.Click(IDOK);
-            else if (closeWith == 1) nested.Press(afx::Key::Escape);
-            else nested.CloseBox();
-            EXPECT_TRUE(d.HasEnded());
-        });
-    }
-    ~ModalRecorder() { afx::SetModalHook(previous); }
-};
-
-TEST_F(MainDialogTest, AboutOpensOnlyFromTheSystemMenuAndChangesNothing) {
-    ReplaceCount(L"42", true);
-    ModalRecorder modal;
-    for (int way = 0; way < 3; ++way) {
-        modal.closeWith = way;
-        ASSERT_TRUE(drv.ChooseSystemMenuItem(16));
-    }
-    ASSERT_EQ(modal.templates.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(modal.templates[i], 100u);
-        EXPECT_EQ(modal.texts[i], modal.texts[0]);
-    }
-    EXPECT_EQ(modal.texts[0][0], "Velquor について");
-    EXPECT_EQ(modal.texts[0][1], "Velquor、バージョン 1.0");
-    EXPECT_FALSE(dlg.HasEnded());
-    EXPECT_EQ(drv.Text(1033), CString(L"42"));
-}
-
-TEST_F(MainDialogTest, SystemCommandsSixteenToThirtyOneOpenAboutOthersGetDefaults) {
-    ModalRecorder modal;
-    for (UINT id = 16; id <= 31; ++id) dlg.CallWindowProc(WM_SYSCOMMAND, id, 0);
-    EXPECT_EQ(modal.templates.size(), 16u);
-    dlg.CallWindowProc(WM_SYSCOMMAND, 32, 0);
-    dlg.CallWindowProc(WM_SYSCOMMAND, 0x10010, 0);  // upper bits are dropped: About again
-    EXPECT_EQ(modal.templates.size(), 17u);
-    EXPECT_FALSE(dlg.HasEnded());
-    dlg.CallWindowProc(WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(dlg.HasEnded());
-    EXPECT_EQ(dlg.ModalResult(), IDCANCEL);
-}
-
-TEST_F(MainDialogTest, VersionButtonShowsTheVersionBoxAndChangesNothing) {
-    ModalRecorder modal;
-    modal.closeWith = 1;
-    ASSERT_TRUE(drv.Click(1026));
-    ASSERT_TRUE(drv.Click(1026));
-    ASSERT_EQ(modal.templates.size(), 2u);
-    EXPECT_EQ(modal.templates[0], 130u);
-    EXPECT_EQ(modal.texts[0], modal.texts[1]);
-    EXPECT_EQ(modal.texts[0][0], "バージョン情報");
-    EXPECT_EQ(modal.texts[0][1], "Lumorak ver2.0.7");
-    EXPECT_EQ(modal.texts[0].size(), 11u);  // caption and ten lines
-    EXPECT_EQ(drv.Text(1033), CString(L"100000"));
-    EXPECT_FALSE(dlg.HasEnded());
-}
-
-TEST_F(MainDialogTest, EveryTextFitsItsControl) {
-    EXPECT_EQ(afx::testing::ClippedTexts(dlg), std::vector<std::string>{});
-}
-
-TEST(MainDialogModalTest, ModalRunReturnsHowItWasClosed) {
-    struct Way {
-        std::function<void(afx::DialogDriver&)> close;
-        INT_PTR expected;
+TEST_F(MainDialogTest, TheAboutAndVersionBoxesOpenWhereTheyShouldAndChangeNothing) {
+    constexpr UINT kAbout = 100, kVersion = 130, kNone = 0;
+    const std::vector<std::string> about{"Velquor について", "Velquor、バージョン 1.0"};
+    const std::vector<std::string> version{"バージョン情報", "Lumorak ver2.0.7"};
+    const struct {
+        const char* how;
+        std::function<void()> open;
+        UINT expected;
+    } cases[] = {
+        {"the About item by keyboard", [&] { drv.ChooseSystemMenuItem(16, true); }, kAbout},
+        {"the About item by mouse", [&] { drv.ChooseSystemMenuItem(16, false); }, kAbout},
+        // The low four bits of a system command are the platform's, the upper 16 dropped.
+        {"system command 31", [&] { dlg.CallWindowProc(WM_SYSCOMMAND, 31, 0); }, kAbout},
+        {"system command 0x10010", [&] { dlg.CallWindowProc(WM_SYSCOMMAND, 0x10010, 0); }, kAbout},
+        {"system command 32", [&] { dlg.CallWindowProc(WM_SYSCOMMAND, 32, 0); }, kNone},
+        {"the version button", [&] { drv.Click(1026); }, kVersion},
+        {"the version button again", [&] { drv.Click(1026); }, kVersion},
     };
-    const Way ways[] = {
-        {[](afx::DialogDriver& d) { d.Click(1); }, IDOK},
-        {[](afx::DialogDriver& d) { d.Press(afx::Key::Escape); }, IDCANCEL},
-        {[](afx::DialogDriver& d) { d.CloseBox(); }, IDCANCEL},
-        {[](afx::DialogDriver& d) {
-             d.Press(afx::Key::Return, 1033);  // kept by the count field
-             d.Press(afx::Key::Return, 1);     // presses the focused "終了"
-         },
-         IDOK},
-    };
-    for (const Way& way : ways) {
-        afx::MessageBoxRecorder boxes;
-        const afx::ModalHook previous = afx::SetModalHook([&](CDialog& d) {
-            auto drv = afx::DialogDriver::Attach(d);
-            way.close(drv);
-        });
-        CVelquorDlg dlg;
-        EXPECT_EQ(dlg.DoModal(), way.expected);
-        afx::SetModalHook(previous);
-        EXPECT_TRUE(boxes.Shown().empty());
+    drv.Press(afx::Key::SelectAll, kCountField);
+    drv.Paste(kCountField, L"42");
+    int closeWith = 0;  // each box is closed another way: OK, Esc, the close box
+    std::vector<UINT> opened;
+    std::vector<std::string> shown;
+    const afx::ModalHook previous = afx::SetModalHook([&](CDialog& d) {
+        auto nested = afx::DialogDriver::Attach(d);
+        opened.push_back(d.TemplateId());
+        shown = {Utf8(nested.Caption())};
+        for (const CString& s : afx::testing::StaticTexts(d)) shown.push_back(Utf8(s));
+        const int way = closeWith++ % 3;
+        if (way == 0) nested.Click(IDOK);
+        else if (way == 1) nested.Press(afx::Key::Escape);
+        else nested.CloseBox();
+        EXPECT_TRUE(d.HasEnded());
+    });
+    const auto caption = [&] { return std::vector<std::string>(shown.begin(), shown.begin() + std::min<std::size_t>(2, shown.size())); };
+    for (const auto& c : cases) {
+        opened.clear();
+        shown.clear();
+        c.open();
+        EXPECT_EQ(opened, c.expected == kNone ? std::vector<UINT>{} : std::vector<UINT>{c.expected}) << c.how;
+        if (c.expected == kAbout) {
+            EXPECT_EQ(caption(), about) << c.how;
+        }
+        if (c.expected == kVersion) {
+            EXPECT_EQ(caption(), version) << c.how;
+            EXPECT_EQ(shown.size(), 11u) << "the caption and ten lines";
+        }
+        EXPECT_EQ(drv.Text(kCountField), CString(L"42")) << c.how;
+        EXPECT_FALSE(dlg.HasEnded()) << c.how;
     }
+    afx::SetModalHook(previous);
+    EXPECT_TRUE(drv.Boxes().Take().empty());
 }
 
 }  // namespace

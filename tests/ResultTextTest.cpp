@@ -7,45 +7,40 @@
 
 #include <chrono>
 #include <ratio>
+#include <utility>
 
 namespace {
 
-// The clock of the original platform counts 100-ns ticks.
+// The differences the text is specified in: a clock that counts 100-ns ticks.
 using Ticks = std::chrono::duration<long long, std::ratio<1, 10000000>>;
 
-CString ResultText(long long ticks) {
-    CString text(L"count field text");
-    dialog::FormatResultText(text, std::chrono::duration_cast<std::chrono::system_clock::duration>(Ticks(ticks)));
-    return text;
-}
-
 TEST(ResultTextTest, TicksBecomeWholeMicrosecondsThenMilliseconds) {
-    EXPECT_EQ(ResultText(0), CString(L"0.000000ms"));
-    EXPECT_EQ(ResultText(9), CString(L"0.000000ms"));
-    EXPECT_EQ(ResultText(10), CString(L"0.001000ms"));
-    EXPECT_EQ(ResultText(19), CString(L"0.001000ms"));
-    EXPECT_EQ(ResultText(1234567), CString(L"123.456000ms"));
-    EXPECT_EQ(ResultText(10000000), CString(L"1000.000000ms"));
-}
-
-TEST(ResultTextTest, AClockSetBackTruncatesTowardZeroWithoutANegativeZero) {
-    EXPECT_EQ(ResultText(-15), CString(L"-0.001000ms"));
-    EXPECT_EQ(ResultText(-5), CString(L"0.000000ms"));
-    EXPECT_EQ(ResultText(-9), CString(L"0.000000ms"));
-    EXPECT_EQ(ResultText(-1234567), CString(L"-123.456000ms"));
-}
-
-TEST(ResultTextTest, NoThousandsSeparatorForLongRuns) {
-    // One hour and a bit.
-    EXPECT_EQ(ResultText(36'000'123'450LL), CString(L"3600012.345000ms"));
-}
-
-TEST(ResultTextTest, ElapsedMicrosecondsTruncateTowardZeroAtNanosecondResolution) {
-    using std::chrono::nanoseconds;
-    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(999)), 0);
-    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(1000)), 1);
-    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(-999)), 0);
-    EXPECT_EQ(dialog::ElapsedMicroseconds(nanoseconds(-1001)), -1);
+    const struct {
+        long long ticks;
+        const wchar_t* text;
+    } cases[] = {
+        {0, L"0.000000ms"},
+        {9, L"0.000000ms"},
+        {10, L"0.001000ms"},
+        {19, L"0.001000ms"},
+        {1234567, L"123.456000ms"},
+        {10000000, L"1000.000000ms"},
+        {36'000'123'450LL, L"3600012.345000ms"},  // an hour: no thousands separator
+        // A clock set back during the run: truncated toward zero, and no negative zero.
+        {-5, L"0.000000ms"},
+        {-9, L"0.000000ms"},
+        {-15, L"-0.001000ms"},
+        {-1234567, L"-123.456000ms"},
+    };
+    for (const auto& c : cases) {
+        CString text(L"the count field's text");
+        dialog::FormatResultText(text, std::chrono::duration_cast<std::chrono::system_clock::duration>(Ticks(c.ticks)));
+        EXPECT_EQ(text, CString(c.text)) << c.ticks << " ticks";
+    }
+    // The clock here counts nanoseconds: they truncate the same way.
+    for (const auto& [nanoseconds, microseconds] : {std::pair{999, 0}, {1000, 1}, {-999, 0}, {-1001, -1}}) {
+        EXPECT_EQ(dialog::ElapsedMicroseconds(std::chrono::nanoseconds(nanoseconds)), microseconds) << nanoseconds;
+    }
 }
 
 }  // namespace

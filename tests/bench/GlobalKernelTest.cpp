@@ -44,20 +44,32 @@ protected:
 };
 
 TEST_F(GlobalKernelTest, ARunWritesTheIndexesUpToTheCountAndSetsThemBackToZero) {
-    constexpr std::size_t kCount = 100000;
     constexpr std::size_t kBeyond = 4096;  // elements checked past the count
-    for (const GlobalFill& f : kFills) {
-        std::size_t wrong = 0;
-        bool beyondUntouched = false;
-        WhileRunning([&](const bench::Measurement&) {
-            for (std::size_t i = 0; i < kCount; ++i) wrong += f.array[i] != i;
-            beyondUntouched = AllZero(f.array + kCount, kBeyond);
-        });
-        EXPECT_EQ(f.kernel(static_cast<int>(kCount)).elementCount, static_cast<int>(kCount));
-        EXPECT_EQ(wrong, 0u) << Name(f.kernel);
-        EXPECT_TRUE(beyondUntouched) << Name(f.kernel);
-        EXPECT_TRUE(AllZero(f.array, kCount + kBeyond)) << Name(f.kernel);
+    bench::FillGlobalArrayByPointer(4);     // a sink a run of 0 must empty
+    for (const std::size_t count : {std::size_t(100000), std::size_t(1), std::size_t(0)}) {
+        for (const GlobalFill& f : kFills) {
+            SCOPED_TRACE(Name(f.kernel) + " at " + std::to_string(count));
+            std::size_t wrong = 0;
+            bool beyondUntouched = false;
+            WhileRunning([&](const bench::Measurement&) {
+                for (std::size_t i = 0; i < count; ++i) wrong += f.array[i] != i;
+                beyondUntouched = AllZero(f.array + count, kBeyond);
+            });
+            const bench::Measurement m = f.kernel(static_cast<int>(count));
+            EXPECT_EQ(m.elementCount, static_cast<int>(count));
+            EXPECT_EQ(wrong, 0u);
+            EXPECT_TRUE(beyondUntouched);
+            EXPECT_TRUE(AllZero(f.array, count + kBeyond));
+            if (count == 0) {
+                EXPECT_EQ(m.sink, std::nullopt);
+            }
+        }
     }
+    WhileRunning(nullptr);
+    // With no element to read, the pointer kernels empty their sink.
+    EXPECT_TRUE(g_sinkStrings.empty());
+    EXPECT_EQ(bench::MoveGlobalPointer(0).sink, std::nullopt);
+    EXPECT_TRUE(g_sinkStrings.empty());
     // Once per array: nothing anywhere was left behind.
     EXPECT_TRUE(AllZero(g_stdArray.data(), kLength));
     EXPECT_TRUE(AllZero(g_stdArrayInit.data(), kLength));
@@ -78,22 +90,6 @@ TEST_F(GlobalKernelTest, ThePointerRunStartsOnZerosAfterARunByNameAndSinksOneTex
     EXPECT_EQ(bench::FillGlobalArrayByPointer(1).sink, Sink(L"0"));
     EXPECT_EQ(g_sinkStrings, std::vector<CString>{CString(L"0")});
     EXPECT_EQ(g_pStaticArray, g_staticArray);
-}
-
-TEST_F(GlobalKernelTest, ACountOfZeroStoresNothingAndLeavesThePointerSinksEmpty) {
-    bench::FillGlobalArrayByPointer(4);
-    ASSERT_EQ(g_sinkStrings.size(), 1u);
-    for (const GlobalFill& f : kFills) {
-        const bench::Measurement m = f.kernel(0);
-        EXPECT_EQ(m.elementCount, 0);
-        EXPECT_EQ(m.sink, std::nullopt) << Name(f.kernel);
-        EXPECT_TRUE(AllZero(f.array, 16)) << Name(f.kernel);
-    }
-    // With no element to read, the pointer kernels empty their sink.
-    EXPECT_TRUE(g_sinkStrings.empty());
-    EXPECT_EQ(bench::MoveGlobalPointer(0).sink, std::nullopt);
-    EXPECT_TRUE(g_sinkStrings.empty());
-    EXPECT_EQ(g_pStaticArrayInit, g_staticArrayInit);
 }
 
 TEST_F(GlobalKernelTest, TheMovingPointerReadsAZeroAndIsBackAtTheStartAfterEveryRun) {
@@ -131,7 +127,7 @@ TEST_F(GlobalKernelTest, ARunThatFailsAfterItsLoopStillRewindsAndZeroes) {
     }
 }
 
-TEST_F(GlobalKernelTest, CountsTheArraysCannotHoldAreRefusedBeforeTheClock) {
+TEST_F(GlobalKernelTest, CountsUpToTheArraysRunAndLargerOnesAreRefusedBeforeTheClock) {
     for (const GlobalFill& f : kFills) {
         const bench::Measurement m = f.kernel(4000001);
         ASSERT_FALSE(m.Succeeded()) << Name(f.kernel);
@@ -139,23 +135,19 @@ TEST_F(GlobalKernelTest, CountsTheArraysCannotHoldAreRefusedBeforeTheClock) {
         EXPECT_EQ(m.error->message, "count is too large: 4000001 (at most 4000000)");
         EXPECT_EQ(m.error->maxCount, 4000000);
     }
-    // The moving pointer's sink reads element 3 x count - 3: 1333335 would read element 4000002.
-    const bench::Measurement m = bench::MoveGlobalPointer(1333335);
-    ASSERT_FALSE(m.Succeeded());
-    EXPECT_EQ(m.error->maxCount, 1333334);
-    EXPECT_EQ(g_pStaticArrayInit, g_staticArrayInit);
-}
-
-TEST_F(GlobalKernelTest, TheLargestCountsStayInsideTheArrays) {
-    // At its bound the moving pointer reads the very last element.
-    EXPECT_EQ(bench::MoveGlobalPointer(1333334).sink, Sink(L"0"));
-    EXPECT_EQ(g_pStaticArrayInit, g_staticArrayInit);
-
+    // At its bound the pointer kernel writes the very last element.
     unsigned long long last = 0;
     WhileRunning([&](const bench::Measurement&) { last = g_staticArray[kLength - 1]; });
     EXPECT_EQ(bench::FillGlobalArrayByPointer(4000000).sink, Sink(L"3999999"));
     EXPECT_EQ(last, 3999999u);
     EXPECT_TRUE(AllZero(g_staticArray, kLength));
+    // The moving pointer's sink reads element 3 x count - 3: at 1333334 the
+    // very last one; 1333335 would read element 4000002.
+    EXPECT_EQ(bench::MoveGlobalPointer(1333334).sink, Sink(L"0"));
+    const bench::Measurement m = bench::MoveGlobalPointer(1333335);
+    ASSERT_FALSE(m.Succeeded());
+    EXPECT_EQ(m.error->maxCount, 1333334);
+    EXPECT_EQ(g_pStaticArrayInit, g_staticArrayInit);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Reading the program's own ELF file: symbols of the running program, and
 // files that are stripped, damaged or no ELF at all.
 #include "AsmFunctions.h"
-#include "TestKernels.h"
+#include "bench/Kernels.h"
 #include "disasm/Listing.h"
 #include "disasm/ProgramImage.h"
 #include "disasm/TimedMarkers.h"
@@ -67,8 +67,8 @@ TEST(ProgramImage, KnowsTheRunningProgramsFunctionsAndImports) {
     EXPECT_NE(image.FunctionAt(fill + symbol->sizeBytes), symbol);
 }
 
-TEST(ProgramImage, FindsEveryMarkerOfTheTestKernels) {
-    const auto* kernel = reinterpret_cast<const void*>(&testkernels::FillVectorAt);
+TEST(ProgramImage, FindsBothMarkersOfAKernel) {
+    const auto* kernel = reinterpret_cast<const void*>(&bench::FillVectorAt);
     const disasm::Symbol* symbol = disasm::ProgramImage::Self().FunctionAt(reinterpret_cast<std::uint64_t>(kernel));
     ASSERT_NE(symbol, nullptr);
     const disasm::TimedLabels labels =
@@ -87,7 +87,7 @@ TEST_F(ProgramImageFiles, AStrippedProgramSaysSoAndListsNothing) {
     EXPECT_FALSE(image.HasSymbolTable());
     const disasm::Listing listing =
         disasm::ListTimedSection(image, disasm::ProgramMarkers(),
-                                 reinterpret_cast<const void*>(&testkernels::FillNewIntArray), disasm::Syntax::Intel);
+                                 reinterpret_cast<const void*>(&bench::FillNewIntArray), disasm::Syntax::Intel);
     EXPECT_NE(listing.error.find("stripped"), std::string::npos) << listing.error;
     EXPECT_TRUE(listing.instructions.empty());
 }
@@ -138,7 +138,7 @@ TEST_F(ProgramImageFiles, TablesThatReachPastTheFileAreRefusedNotRead) {
         // A string table that is too long still ends inside the file for every
         // name read; names whose end lies beyond are never taken.
         for (const auto* function : {reinterpret_cast<const void*>(&velquor_asm_fill),
-                                     reinterpret_cast<const void*>(&testkernels::FillVectorAt)}) {
+                                     reinterpret_cast<const void*>(&bench::FillVectorAt)}) {
             const disasm::Symbol* symbol = image.FunctionAt(reinterpret_cast<std::uint64_t>(function));
             if (symbol != nullptr) {
                 EXPECT_FALSE(symbol->name.empty());

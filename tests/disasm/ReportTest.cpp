@@ -1,6 +1,5 @@
 // The listing as text and as JSON, with and without shares.
 #include "AsmFunctions.h"
-#include "JsonCheck.h"
 #include "disasm/JsonReport.h"
 #include "disasm/Listing.h"
 #include "disasm/TextReport.h"
@@ -66,42 +65,6 @@ TEST(TextReport, OneLinePerInstructionWithTheLoopMarkedAndTheSharesBeside) {
     EXPECT_NE(out.str().find(" 20.0%  other\n"), std::string::npos) << out.str();
 }
 
-TEST(JsonReport, IsValidJsonInEveryCase) {
-    const disasm::Listing listing = AsmListing();
-    const disasm::HotShares shares = SomeShares(listing);
-    disasm::HotShares refused;
-    refused.refusal = "sampling refused: perf_event_open: Permission denied";
-    disasm::Listing failed;
-    failed.kernelName = "f<\"quoted\">(char const*)\t";
-    failed.error = "no timed-section markers in \\ f";
-    for (const auto& [what, json] :
-         std::vector<std::pair<std::string, std::string>>{{"listing",
-                                                           [&] {
-                                                               std::ostringstream o;
-                                                               disasm::WriteListingJson(o, listing, nullptr);
-                                                               return o.str();
-                                                           }()},
-                                                          {"shares",
-                                                           [&] {
-                                                               std::ostringstream o;
-                                                               disasm::WriteListingJson(o, listing, &shares);
-                                                               return o.str();
-                                                           }()},
-                                                          {"refused",
-                                                           [&] {
-                                                               std::ostringstream o;
-                                                               disasm::WriteListingJson(o, listing, &refused);
-                                                               return o.str();
-                                                           }()},
-                                                          {"failed", [&] {
-                                                               std::ostringstream o;
-                                                               disasm::WriteListingJson(o, failed, &shares);
-                                                               return o.str();
-                                                           }()}}) {
-        EXPECT_EQ(testjson::JsonError(json), "") << what << ":\n" << json;
-    }
-}
-
 TEST(JsonReport, CarriesTheSameDataAsTheText) {
     const disasm::Listing listing = AsmListing();
     const disasm::HotShares shares = SomeShares(listing);
@@ -128,13 +91,18 @@ TEST(JsonReport, CarriesTheSameDataAsTheText) {
     disasm::WriteListingJson(refusedOut, listing, &refused);
     EXPECT_NE(refusedOut.str().find("\"hot\": {\"refusal\": \"sampling refused: test\"}"), std::string::npos);
     EXPECT_EQ(refusedOut.str().find("share_percent"), std::string::npos);
-}
 
-TEST(JsonCheck, RejectsWhatIsNotJson) {
-    for (const char* bad : {"", "{", "{\"a\": 1,}", "[1 2]", "{\"a\" 1}", "\"\\x\"", "01x", "{} {}", "[\"\n\"]"}) {
-        EXPECT_NE(testjson::JsonError(bad), "") << bad;
-    }
-    EXPECT_EQ(testjson::JsonError(" {\"a\": [1, -2.5e3, true, null, \"\\u00e9\\n\"]} "), "");
+    // Names and errors are JSON strings, whatever they hold; a failed listing has no loop.
+    disasm::Listing failed;
+    failed.kernelName = "f<\"quoted\">(char const*)\t";
+    failed.error = "no timed-section markers in \\ f";
+    std::ostringstream failedOut;
+    disasm::WriteListingJson(failedOut, failed, &shares);
+    EXPECT_EQ(failedOut.str(),
+              "{\n  \"kernel\": \"f<\\\"quoted\\\">(char const*)\\u0009\",\n  \"folded_into\": null,\n  \"size_bytes\": 0,\n"
+              "  \"syntax\": \"intel\",\n  \"error\": \"no timed-section markers in \\\\ f\",\n"
+              "  \"starts_after_call\": null,\n  \"loop\": null,\n  \"loops\": [],\n  \"instructions\": [],\n"
+              "  \"hot\": null\n}\n");
 }
 
 }  // namespace
