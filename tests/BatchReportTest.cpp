@@ -325,8 +325,8 @@ TEST(CsvReportTest, DurationsAreWholeNanosecondsAndTheFirstClickIsMarked) {
     std::getline(in, header);
     std::getline(in, first);
     std::getline(in, second);
-    EXPECT_EQ(first, "1000,int[] new　動的配列,0,7,123456789,123.456000ms,6,0,,123456001,0,1,0,0,0,O3,226.80000206388002,0.5");
-    EXPECT_EQ(second, "1000,int[] new　動的配列,1,7,7,0.000000ms,6,0,,7,0,0,0,0,1,O3,,");
+    EXPECT_EQ(first, "1000,int[] new　動的配列,0,7,123456789,123.456000ms,6,0,,123456001,0,1,0,0,0,O3,226.80000206388002,0.5,,,");
+    EXPECT_EQ(second, "1000,int[] new　動的配列,1,7,7,0.000000ms,6,0,,7,0,0,0,0,1,O3,,,,,");
 }
 
 }  // namespace

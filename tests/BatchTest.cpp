@@ -163,19 +163,20 @@ TEST(BatchRunTest, CsvHasAHeaderAndOneRowPerClick) {
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[0], "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,"
-                        "preempted,first_click,round,position,follows_own_click,variant,bytes_per_second,fraction_of_limit");
+                        "preempted,first_click,round,position,follows_own_click,variant,bytes_per_second,fraction_of_limit,"
+                        "ratio_to_baseline,ratio_low,ratio_high");
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("1004,", 0) == 0; }), 3);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("1055,", 0) == 0; }), 3);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 17) << lines[i];
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 20) << lines[i];
         // The new columns come last: the variant, and a rate only where bytes were stored in a measurable time.
         const std::string& line = lines[i];
         ASSERT_NE(line.rfind(",O3,"), std::string::npos) << line;
         const std::string tail = line.substr(line.rfind(",O3,"));
         const batch::Click& c = run.clicks[i - 1];
-        EXPECT_EQ(tail == ",O3,,", !c.rate.bytesPerSecond) << line;
+        EXPECT_EQ(tail == ",O3,,,,,", !c.rate.bytesPerSecond) << line;
         if (c.buttonId == 1055) {
-            EXPECT_EQ(tail, ",O3,,") << "the moving pointer stores nothing";
+            EXPECT_EQ(tail, ",O3,,,,,") << "the moving pointer stores nothing";
         }
     }
 }

@@ -1,6 +1,7 @@
 // The bar chart is drawn in memory as a PNG file's bytes.
 #include "framework/Chart.h"
 
+#include <QColor>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,17 @@ TEST(ChartTest, AChartWithoutAValueIsDrawnWithItsNote) {
     afx::BarChart noBars = empty;
     noBars.bars.clear();
     EXPECT_FALSE(Decode(afx::RenderBarChartPng(noBars)).isNull());
+}
+
+TEST(ChartTest, ALineAtAValueCrossesEveryRow) {
+    afx::BarChart ratios = TwoBars(0.5, 3);
+    ratios.line = 1.0;
+    const QImage lined = Decode(afx::RenderBarChartPng(ratios));
+    int red = 0;  // the line's colour; nothing else is drawn in it without marks
+    for (int y = 0; y < lined.height(); ++y) {
+        for (int x = 0; x < lined.width(); ++x) red += lined.pixelColor(x, y) == QColor(200, 30, 30);
+    }
+    EXPECT_GT(red, 2 * 40) << "a line down both rows";
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ std::string Parsed(const std::vector<std::string>& args) {
         if (!o.output.empty()) out << " output=" << o.output;
         if (!o.plot.empty()) out << " plot=" << o.plot;
         if (Names(o.variants) != "O3") out << " variants=" << Names(o.variants);
+        if (o.baseline) out << " baseline=" << o.baseline->buttonId << "/" << o.baseline->variant->name;
     } else if (line.mode == batch::Mode::Sweep) {
         const batch::Options& o = line.options;
         out << "sweep buttons=" << Ids(o.buttons);
@@ -191,6 +192,20 @@ const Case kCases[] = {
     {{"--batch", "--variant", "O3,O0,O3"}, "error: --variant names O3 twice; name each variant once"},
     {{"--batch", "--variant"}, "error: --variant needs a value"},
 
+    // A baseline: a button and variant the run has, in rounds, two at least; an id alone means O3, or the one variant run.
+    {{"--batch", "--baseline", "1008"}, "batch baseline=1008/O3"},
+    {{"--batch", "--variant", "O0,O3", "--baseline", "1008"}, "batch variants=O0,O3 baseline=1008/O3"},
+    {{"--batch", "--variant", "O0", "--baseline", "1008"}, "batch variants=O0 baseline=1008/O0"},
+    {{"--batch", "--variant", "O0,O2", "--baseline", "1008/O2", "--repetitions", "4"}, "batch repetitions=4 variants=O0,O2 baseline=1008/O2"},
+    {{"--batch", "--baseline", "1001"}, "error: --baseline '1001' names no button; give an id, as in 1008, or an id and a variant"},
+    {{"--batch", "--baseline", "1008/O5"}, "error: --baseline '1008/O5' names no variant 'O5'; valid variants: O0, O2, O3, avx2"},
+    {{"--batch", "--buttons", "1000,1004", "--baseline", "1008"}, "error: --baseline 1008 is not among the buttons run; add 1008 to --buttons"},
+    {{"--batch", "--baseline", "1008/O0"}, "error: --baseline 1008/O0 is not among the variants run; add O0 to --variant"},
+    {{"--batch", "--variant", "O0,O2", "--baseline", "1008"}, "error: --baseline 1008 leaves the variant open, and the run has several; name one, as in --baseline 1008/O0"},
+    {{"--batch", "--repetitions", "3", "--baseline", "1008"}, "error: --baseline pairs the buttons round by round, and 3 repetitions make one round; give --repetitions 4 or more"},
+    {{"--batch", "--order", "blocks", "--baseline", "1008"}, "error: --baseline pairs the buttons round by round, and --order blocks has no rounds"},
+    {{"--batch", "--baseline", "1008", "--baseline", "1004"}, "error: --baseline is given twice"},
+
     // --disasm's options. A listing runs nothing, so it may list a variant this CPU lacks.
     {{"--disasm", "all"}, "disasm all"},
     {{"--hot", "--disasm", "1008,1004", "--syntax", "att", "--format", "json"}, "disasm 1008,1004 att json hot"},
@@ -226,8 +241,9 @@ TEST(CommandLineTest, EachLineGivesItsModeAndOptionsOrOneLineThatSaysWhatIsWrong
 
 TEST(CommandLineTest, TheHelpDescribesEveryOption) {
     const std::string help = batch::HelpText();
-    for (const char* option : {"--batch", "--sweep", "--sizes FROM:TO[:P]", "--budget MS", "--buttons LIST", "--count TEXT", "--repetitions N", "--order ORDER", "--seed N",
-                               "--format F", "--output FILE", "--plot FILE", "--variant LIST", "--disasm LIST",
+    for (const char* option : {"--batch", "--sweep", "--sizes FROM:TO[:P]", "--budget MS", "--buttons LIST", "--count TEXT",
+                               "--repetitions N", "--order ORDER", "--seed N", "--format F", "--output FILE", "--plot FILE",
+                               "--variant LIST", "--baseline ID[/V]", "--disasm LIST",
                                "--syntax S", "--hot", "--list", "--version", "Exit status"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }

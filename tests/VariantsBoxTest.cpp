@@ -87,7 +87,7 @@ TEST_F(VariantsBoxTest, TheBoxShowsOneLinePerVariantWithTheWindowsTimesAndO3AsTh
         if (!bench::IsAvailable(v)) continue;
         EXPECT_TRUE(IsResultText(CString(TimeIn(line).c_str()))) << Utf8(CString(line.c_str()));
     }
-    EXPECT_NE(LineOf(lines, "O3").find(L"1.00×"), std::wstring::npos) << Utf8(CString(LineOf(lines, "O3").c_str()));
+    EXPECT_NE(LineOf(lines, "O3").find(L"基準"), std::wstring::npos) << Utf8(CString(LineOf(lines, "O3").c_str()));
     EXPECT_NE(LineOf(lines, "O0").find(L"デバッグビルド相当 -O0"), std::wstring::npos);
     EXPECT_NE(LineOf(lines, "O3").find(L"既定 (このプログラムのビルド)"), std::wstring::npos);
     // The times line up, whatever the widths of the descriptions before them.
@@ -168,13 +168,15 @@ TEST_F(VariantsBoxTest, TheWindowTakesClicksWhileTheBoxIsOpenAndTheBoxGoesWithIt
     EXPECT_TRUE(second.isNull());
 }
 
-TEST(VariantTableTest, AFailedVariantShowsWhyOnItsLineAndNoRatioStandsWithoutO3) {
+TEST(VariantTableTest, RatiosToO3RoundByRoundAndNoneWithoutO3OrBelowAMicrosecond) {
     bench::VariantComparison c;
     for (const bench::Variant& v : bench::Variants()) {
         bench::VariantRun r;
         r.variant = &v;
         r.available = true;
-        r.median = bench::HalfNanoseconds(2 * 1'234'567);  // 1.234567 ms
+        // The machine's speed moves from round to round; O2 takes twice O3's time in each.
+        for (int speed : {1, 3, 1, 2, 1, 3, 2}) r.elapsed.emplace_back(speed * (v.name == "O2" ? 2 : 1) * 1'234'567);
+        r.median = bench::Median(r.elapsed);
         r.fractionOfLimit = 0.5;
         c.runs.push_back(r);
     }
@@ -186,18 +188,23 @@ TEST(VariantTableTest, AFailedVariantShowsWhyOnItsLineAndNoRatioStandsWithoutO3)
     EXPECT_NE(lines[1].find(L"メモリが不足して配列を確保できませんでした"), std::wstring::npos);
     EXPECT_EQ(lines[1].find(L"ms"), std::wstring::npos);
     const std::wstring o2 = LineOf(lines, "O2");
-    EXPECT_NE(o2.find(L"1.234000ms"), std::wstring::npos) << "whole microseconds, as in the window";
-    EXPECT_NE(o2.find(L"1.00×"), std::wstring::npos);
+    EXPECT_NE(o2.find(L"4.938000ms  2.00× (2.00–2.00)  "), std::wstring::npos) << Utf8(CString(o2.c_str()));
     EXPECT_NE(o2.find(L"50.0%"), std::wstring::npos);
+    EXPECT_NE(LineOf(lines, "avx2").find(L"1.00× (1.00–1.00) 差なし"), std::wstring::npos);
+    EXPECT_NE(LineOf(lines, "O3").find(L"基準"), std::wstring::npos);
 
     // Without a time for O3 there is nothing to set the others against.
-    for (bench::VariantRun& r : c.runs) {
-        if (r.variant->isDefault) r.median.reset();
-    }
+    for (bench::VariantRun& r : c.runs) r.median = r.variant->isDefault ? std::nullopt : r.median;
     lines = Lines(dialog::VariantTableText(c));
     EXPECT_NE(LineOf(lines, "O3").find(L"計測していません"), std::wstring::npos);
     EXPECT_EQ(LineOf(lines, "O2").find(L"×"), std::wstring::npos);
-    EXPECT_NE(LineOf(lines, "O2").find(L"1.234000ms"), std::wstring::npos);
+
+    // Clicks of an empty fill, some 40 ns: "0.000000ms", and no ratio of them.
+    for (bench::VariantRun& r : c.runs) {
+        r.elapsed.assign(bench::kComparisonClicks, std::chrono::nanoseconds(r.variant->isDefault ? 58 : 40));
+        if (!r.error) r.median = bench::Median(r.elapsed);
+    }
+    EXPECT_NE(LineOf(Lines(dialog::VariantTableText(c)), "O2").find(L"0.000000ms  -"), std::wstring::npos);
 }
 
 }  // namespace

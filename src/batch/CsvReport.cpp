@@ -4,6 +4,8 @@
 #include "Statistics.h"
 #include "Text.h"
 
+#include <map>
+
 namespace batch {
 namespace {
 
@@ -25,7 +27,13 @@ std::string CsvNumber(const std::optional<double>& v) {
 void WriteCsv(std::ostream& out, const BatchRun& run) {
     // New columns go at the end, so that scripts reading older reports by position still work.
     out << "button,caption,repetition_index,count,real_time_ns,result_text,sink,page_faults,error,cpu_time_ns,preempted,"
-           "first_click,round,position,follows_own_click,variant,bytes_per_second,fraction_of_limit\n";
+           "first_click,round,position,follows_own_click,variant,bytes_per_second,fraction_of_limit,"
+           "ratio_to_baseline,ratio_low,ratio_high\n";
+    // The ratios are of a button's clicks together: each of its rows repeats them.
+    std::map<std::pair<int, const bench::Variant*>, std::optional<bench::PairedRatio>> ratios;
+    for (const ButtonResult& r : GroupByButton(run)) {
+        if (r.toBaseline) ratios[{r.buttonId, r.variant}] = r.toBaseline->ratio;
+    }
     for (const Click& c : run.clicks) {
         out << c.buttonId << ',' << CsvField(TitleOf(c.buttonId)) << ',' << c.repetition << ',';
         const bench::Measurement& m = c.measurement;
@@ -40,7 +48,14 @@ void WriteCsv(std::ostream& out, const BatchRun& run) {
         if (ok) out << m.threadCpuTime.count();
         out << ',' << (ok ? (WasPreempted(m) ? "1" : "0") : "") << ',' << (c.repetition == 0 ? 1 : 0) << ',' << c.round << ','
             << c.position << ',' << (c.followsOwnClick ? 1 : 0) << ',' << c.variant->name << ','
-            << CsvNumber(c.rate.bytesPerSecond) << ',' << CsvNumber(c.rate.fractionOfLimit) << '\n';
+            << CsvNumber(c.rate.bytesPerSecond) << ',' << CsvNumber(c.rate.fractionOfLimit);
+        const auto ratio = ratios.find({c.buttonId, c.variant});
+        if (ratio != ratios.end() && ratio->second) {
+            out << ',' << ExactDecimal(ratio->second->median) << ',' << CsvNumber(ratio->second->low) << ','
+                << CsvNumber(ratio->second->high) << '\n';
+        } else {
+            out << ",,,\n";
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "Stability.h"
 #include "bench/Buttons.h"
 #include "bench/Kernels.h"
+#include "bench/PairedRatio.h"
 #include "Statistics.h"
 #include "Text.h"
 
@@ -40,6 +41,19 @@ void WriteStability(std::ostream& out, const BatchRun& run, const std::vector<Bu
     out << "\n    ]\n  }";
 }
 
+// The fields of a button's ratio to the baseline; ratio_note says why none.
+void WriteRatio(std::ostream& out, const RatioToBaseline& to) {
+    const std::optional<bench::PairedRatio>& ratio = to.ratio;
+    out << ", \"is_baseline\": " << (to.isBaseline ? "true" : "false")
+        << ", \"ratio_to_baseline\": " << (ratio ? JsonNumber(ratio->median) : "null")
+        << ", \"ratio_low\": " << JsonNumber(ratio ? ratio->low : std::nullopt)
+        << ", \"ratio_high\": " << JsonNumber(ratio ? ratio->high : std::nullopt)
+        << ", \"ratio_confidence\": " << (ratio && ratio->low ? JsonNumber(ratio->confidence) : "null")
+        << ", \"ratio_rounds\": " << (ratio ? ratio->rounds : 0)
+        << ", \"difference_shown\": " << (ratio && ratio->DifferenceShown() ? "true" : "false")
+        << ", \"ratio_note\": " << (ratio ? std::string("null") : JsonString(to.whyNone));
+}
+
 void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     out << "  \"context\": {\n";
     WriteMachineContext(out, system);
@@ -62,7 +76,17 @@ void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& syst
             << ", \"bytes_per_second\": " << JsonNumber(it->second)
             << "}";
     }
-    out << "],\n    \"variants\": [";
+    out << "]";
+    if (run.baseline) {
+        // Each button's median aggregate carries its ratio to this one.
+        out << ",\n    \"baseline\": {\"name\": " << JsonString(BenchmarkName(run.baseline->buttonId, *run.baseline->variant))
+            << ", \"button\": " << run.baseline->buttonId << ", \"variant\": " << JsonString(run.baseline->variant->name)
+            << ", \"ratio\": \"median over the rounds of the button's median in the round over the baseline's, of counted clicks not preempted\""
+            << ", \"interval\": \"sign test: the rounds' k-th smallest and largest ratio\", \"confidence\": "
+            << JsonNumber(bench::kRatioConfidence) << ", \"shortest_time_ns\": "
+            << std::chrono::nanoseconds(bench::kShortestRatioTime).count() << "}";
+    }
+    out << ",\n    \"variants\": [";
     for (std::size_t i = 0; i < run.variants.size(); ++i) {
         const bench::Variant& v = *run.variants[i];
         out << (i ? ", " : "") << "{\"name\": " << JsonString(v.name) << ", \"default\": " << (v.isDefault ? "true" : "false")
@@ -146,6 +170,7 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"real_time\": " << aggregate.field(r.elapsed) << ", \"cpu_time\": " << aggregate.field(r.cpuTime)
                 << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount
                 << ", \"variant\": " << variant;
+            if (r.toBaseline && std::string_view(aggregate.name) == "median") WriteRatio(out, *r.toBaseline);
             if (aggregate.time && button != nullptr) {
                 const StoreRate rate = RateOf(run, *button, r.elementCount, aggregate.time(r.elapsed));
                 out << ", \"bytes_per_second\": " << JsonNumber(rate.bytesPerSecond)

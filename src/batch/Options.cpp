@@ -1,5 +1,6 @@
 #include "Options.h"
 
+#include "Baseline.h"
 #include "Schedule.h"
 #include "Text.h"
 #include "bench/Buttons.h"
@@ -110,10 +111,10 @@ std::uint32_t ParseSeed(const std::string& text) {
     return *seed;
 }
 
-std::string VariantNames() {
+std::string VariantNames(bool orAll = true) {
     std::string names;
     for (const bench::Variant& v : bench::Variants()) names += (names.empty() ? "" : ", ") + std::string(v.name);
-    return names + ", or all";
+    return orAll ? names + ", or all" : names;
 }
 
 // For runs, "all" is every variant this CPU can run, and one it cannot run is
@@ -145,6 +146,23 @@ void ParseVariantOption(const std::string& list, CommandLine& line) {
     else if (line.mode == Mode::Batch) line.options.variants = ParseVariants(list, true);
     else if (line.mode == Mode::Sweep) Refuse("--variant is for --batch and --disasm, not --sweep");
     else Refuse("--variant needs --batch or --disasm");
+}
+
+// "ID" or "ID/VARIANT"; whether the run has them CheckBaseline says.
+BaselineName ParseBaseline(const std::string& text) {
+    const std::size_t slash = text.find('/');
+    const std::string_view id = std::string_view(text).substr(0, slash);
+    const std::optional<int> number = ParseNumber<int>(id);
+    if (!number || !bench::FindButton(*number)) {
+        Refuse("--baseline " + Quoted(text) + " names no button; give an id, as in 1008, or an id and a variant, as in 1008/O0");
+    }
+    if (slash == std::string::npos) return {*number, nullptr};
+    const std::string_view name = std::string_view(text).substr(slash + 1);
+    const bench::Variant* variant = bench::FindVariant(name);
+    if (variant == nullptr) {
+        Refuse("--baseline " + Quoted(text) + " names no variant " + Quoted(name) + "; valid variants: " + VariantNames(false));
+    }
+    return {*number, variant};
 }
 
 // Where a report can go is settled by OutputFile before the run; here only
@@ -313,6 +331,12 @@ void Describe(CLI::App& app, CommandLine& line) {
            "lists each (\"all\": every one; --hot samples only those this CPU runs)")
         ->type_name("LIST")
         ->group("Options of --batch and --disasm");
+    option("--baseline", "ID[/V]",
+           "every button's time as a ratio to button ID's (in variant V; default: " + std::string(bench::DefaultVariant().name) +
+               ", or the one\nvariant run), round by round, with a 95 % interval from " + std::to_string(bench::kIntervalRounds) +
+               " rounds on (--repetitions " + std::to_string((bench::kIntervalRounds - 1) * kClicksPerRound + 1) +
+               "); needs\nrounds, at least 2 (--repetitions " + std::to_string(kClicksPerRound + 1) + "). --plot then draws the ratios",
+           [&o](const std::string& v) { o.baseline = ParseBaseline(v); });
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
     option("--plot", "FILE",
@@ -430,6 +454,7 @@ std::variant<CommandLine, std::string> ParseCommandLine(const std::vector<std::s
                " (try --help)";
     }
     if (std::optional<std::string> contradiction = Contradiction(line)) return *std::move(contradiction);
+    if (std::string why = CheckBaseline(line.options); !why.empty()) return why;
     return line;
 }
 

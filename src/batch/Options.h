@@ -27,6 +27,13 @@ enum class Order {
     Blocks,
 };
 
+/// A button in one build variant of its kernel, as --baseline names it ("1008", "1008/O0").
+struct BaselineName {
+    int buttonId = 0;
+    /// None when only the id was given: CheckBaseline settles it.
+    const bench::Variant* variant = nullptr;
+};
+
 struct Options {
     std::vector<int> buttons;               ///< in the order they run; each id once
     std::optional<std::wstring> countText;  ///< pasted into the count field; none keeps "100000"
@@ -45,6 +52,8 @@ struct Options {
     std::optional<bench::SweepRequest::Sizes> sizes;
     /// --sweep: the longest one click may take; a button's sizes stop before it.
     std::chrono::milliseconds clickBudget = bench::kSweepClickBudget;
+    /// Every button's ratio to this one, round by round; none for no ratios.
+    std::optional<BaselineName> baseline;
 };
 
 inline constexpr int kMaxRepetitions = 10000;

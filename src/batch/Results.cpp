@@ -65,6 +65,7 @@ std::vector<ButtonResult> GroupByButton(const BatchRun& run) {
             r.timeAtLimit = std::chrono::duration<double>(static_cast<double>(size.bytes) / limit->second);
         }
     }
+    if (run.baseline) CompareWithBaseline(results, *run.baseline);
     return results;
 }
 

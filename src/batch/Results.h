@@ -3,6 +3,7 @@
 // no formatting.
 #pragma once
 
+#include "Baseline.h"
 #include "Runner.h"
 #include "Statistics.h"
 
@@ -45,6 +46,8 @@ struct ButtonResult {
     /// How long a fill of the same bytes takes at the machine's store limit;
     /// none when the button stores nothing or no limit was measured for it.
     std::optional<std::chrono::duration<double>> timeAtLimit;
+    /// Against the run's baseline; none when the run has none.
+    std::optional<RatioToBaseline> toBaseline;
 
     const Click& First() const { return *clicks.front(); }
 };

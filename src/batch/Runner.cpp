@@ -87,6 +87,7 @@ BatchRun RunButtons(const Options& options, const Progress& progress) {
 
     run.buttons = options.buttons;
     run.variants = options.variants;
+    run.baseline = options.baseline;
     run.order = options.order;
     run.seed = options.seed ? *options.seed : static_cast<std::uint32_t>(std::random_device{}());
     run.rounds = options.order == Order::Rounds ? RoundCount(options.repetitions) : 1;

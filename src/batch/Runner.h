@@ -69,6 +69,8 @@ struct BatchRun {
     /// The machine's store limits (bytes per second) for the sizes these
     /// buttons store, measured before the first click.
     std::map<bench::StoreSize, double> storeLimits;
+    /// Whose time every button's is set against, round by round; none for no ratios.
+    std::optional<BaselineName> baseline;
 };
 
 /// The rate of a fill of the button over elementCount elements that took

@@ -8,10 +8,16 @@
 namespace batch {
 namespace {
 
-// Per round, in round order: the medians of the durations gathered for it.
-std::vector<HalfNanoseconds> Medians(const std::map<int, std::vector<std::chrono::nanoseconds>>& byRound) {
+// Per round: the medians of the durations gathered for it.
+std::map<int, HalfNanoseconds> Medians(const std::map<int, std::vector<std::chrono::nanoseconds>>& byRound) {
+    std::map<int, HalfNanoseconds> medians;
+    for (const auto& [round, durations] : byRound) medians[round] = Median(durations);
+    return medians;
+}
+
+std::vector<HalfNanoseconds> InRoundOrder(const std::map<int, HalfNanoseconds>& byRound) {
     std::vector<HalfNanoseconds> medians;
-    for (const auto& [round, durations] : byRound) medians.push_back(Median(durations));
+    for (const auto& [round, median] : byRound) medians.push_back(median);
     return medians;
 }
 
@@ -23,13 +29,17 @@ double Spread(const std::vector<HalfNanoseconds>& values) {
     return smallest->count() > 0 ? static_cast<double>(largest->count()) / static_cast<double>(smallest->count()) : 0;
 }
 
-std::vector<HalfNanoseconds> RoundMedians(const std::vector<const Click*>& clicks) {
+std::map<int, HalfNanoseconds> MedianPerRound(const std::vector<const Click*>& clicks, bool leavePreemptedOut) {
     std::map<int, std::vector<std::chrono::nanoseconds>> byRound;
     for (const Click* c : clicks) {
-        if (!CountsInStatistics(*c)) continue;
+        if (!CountsInStatistics(*c) || (leavePreemptedOut && WasPreempted(c->measurement))) continue;
         byRound[c->round].push_back(Elapsed(c->measurement));
     }
     return Medians(byRound);
+}
+
+std::vector<HalfNanoseconds> RoundMedians(const std::vector<const Click*>& clicks) {
+    return InRoundOrder(MedianPerRound(clicks));
 }
 
 MachineStability ProbeStability(const std::vector<ProbeClick>& probes) {
@@ -38,7 +48,7 @@ MachineStability ProbeStability(const std::vector<ProbeClick>& probes) {
         if (p.measurement.Succeeded()) byRound[p.round].push_back(Elapsed(p.measurement));
     }
     MachineStability machine;
-    machine.roundMedians = Medians(byRound);
+    machine.roundMedians = InRoundOrder(Medians(byRound));
     machine.spread = Spread(machine.roundMedians);
     machine.moved = machine.spread > kMachineMovedSpread;
     return machine;

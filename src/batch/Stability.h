@@ -5,6 +5,7 @@
 #include "Runner.h"
 #include "Statistics.h"
 
+#include <map>
 #include <vector>
 
 namespace batch {
@@ -13,8 +14,11 @@ namespace batch {
 double Spread(const std::vector<HalfNanoseconds>& values);
 
 /// The median of the clicks in each round that count in the button's
-/// statistics (CountsInStatistics), in round order; rounds without one have
-/// no median.
+/// statistics (CountsInStatistics), by round, without the preempted ones
+/// (WasPreempted) when asked; rounds without one have no median.
+std::map<int, HalfNanoseconds> MedianPerRound(const std::vector<const Click*>& clicks, bool leavePreemptedOut = false);
+
+/// The same medians in round order.
 std::vector<HalfNanoseconds> RoundMedians(const std::vector<const Click*>& clicks);
 
 /// The machine's speed over a run, as the probe saw it.

@@ -4,6 +4,7 @@
 #include "Stability.h"
 #include "Text.h"
 #include "bench/Kernels.h"
+#include "bench/PairedRatio.h"
 #include "dialog/DisplayWidth.h"
 
 #include <algorithm>
@@ -33,6 +34,23 @@ std::string Fixed(const std::optional<double>& v, double scale, int decimals) {
     return buffer;
 }
 
+// "4.712 [4.523, 4.901]", "baseline", or why there is no ratio; empty without a baseline.
+std::string RatioCell(const ButtonResult& r) {
+    if (!r.toBaseline) return {};
+    const RatioToBaseline& to = *r.toBaseline;
+    if (to.isBaseline) return to.ratio ? "baseline" : "baseline: " + to.whyNone;
+    if (!to.ratio) return "no ratio: " + to.whyNone;
+    const bench::PairedRatio& ratio = *to.ratio;
+    char cell[96];
+    if (ratio.low && ratio.high) {
+        std::snprintf(cell, sizeof cell, "%.3f [%.3f, %.3f]%s", ratio.median, *ratio.low, *ratio.high,
+                      ratio.DifferenceShown() ? "" : " no difference shown");
+    } else {
+        std::snprintf(cell, sizeof cell, "%.3f (%d rounds: no interval below %d)", ratio.median, ratio.rounds, bench::kIntervalRounds);
+    }
+    return cell;
+}
+
 bool SpreadsWidely(const Summary& s) {
     return s.samples > 1 && (s.min.count() > 0 ? s.MaxOverMin() > kWideSpread : s.max.count() > 0);
 }
@@ -53,6 +71,13 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
     const std::vector<ButtonResult> results = GroupByButton(run);
     int titleWidth = 7;
     for (const ButtonResult& r : results) titleWidth = std::max(titleWidth, dialog::DisplayWidth(TitleOf(r.buttonId)));
+    const std::string ratioHeading = run.baseline ? "x baseline [95 % interval]" : "";
+    std::size_t ratioWidth = ratioHeading.size();
+    for (const ButtonResult& r : results) ratioWidth = std::max(ratioWidth, RatioCell(r).size());
+    // The ratio's column, before the sink; nothing without a baseline.
+    const auto ratioColumn = [&](const std::string& cell) {
+        return run.baseline ? cell + std::string(ratioWidth - cell.size(), ' ') + "  " : std::string();
+    };
     const std::size_t repetitions = results.empty() ? 0 : results.front().clicks.size();
     out << "Lumorak batch: count field \"" << Printable(Utf8(run.countText)) << "\", " << repetitions
         << (repetitions == 1 ? " click" : " clicks") << (run.variants.size() > 1 ? " per button and variant, " : " per button, ") << Printable(system.cpuModel) << ", "
@@ -67,7 +92,8 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
            "its own, as when a button is clicked again and again (not the first of each round, after other buttons)\n\n";
     out << "    id    variant  " << Pad(L"caption", titleWidth)
         << "  elements      1st ms      min ms   median ms      max ms  MdAPE %    ns/elem     GB/s  of limit  rounds x  "
-           "preempted  faults/click  sink\n";
+           "preempted  faults/click  "
+        << ratioColumn(ratioHeading) << "sink\n";
     bool anyWide = false, anyUnstable = false, anyPreempted = false, anyFailed = false;
     for (const ButtonResult& r : results) {
         const Summary& s = r.elapsed;
@@ -105,7 +131,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
         else std::snprintf(line, sizeof line, "  %8s", "-");
         out << line;
         std::snprintf(line, sizeof line, "  %9d  %12.1f  ", r.preemptedClicks, r.meanPageFaults);
-        out << line << Printable(Utf8(r.lastSink));
+        out << line << ratioColumn(RatioCell(r)) << Printable(Utf8(r.lastSink));
         if (r.failures) out << "  (" << r.failures << " failed)";
         out << "\n";
     }
@@ -134,6 +160,15 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
         out << PreemptedLegend();
     }
     if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
+    if (run.baseline) {
+        out << "x baseline: in each round, this row's median over that of " << BenchmarkName(run.baseline->buttonId, *run.baseline->variant)
+            << " (their counted clicks not preempted); the median of\nthose ratios and, in brackets, the rounds' k-th smallest "
+               "and k-th largest ratio, which hold the true median ratio with\nat least "
+            << 100 * bench::kRatioConfidence
+            << " % probability whatever the times' distribution (the sign test's interval). \"no difference shown\":\nthe "
+               "interval holds 1. No ratio where a median is below "
+            << bench::kShortestRatioTime.count() << " us: the clock does not resolve it.\n";
+    }
     if (!run.storeLimits.empty()) {
         out << "GB/s: bytes of the array stored per second of the median click. of limit: that against this machine's\n"
                "store limit for the same bytes, memset's median of "

@@ -22,10 +22,16 @@ double LimitFor(StoreSize size) {
 
 }  // namespace
 
-std::optional<double> VariantComparison::RatioToDefault(const VariantRun& run) const {
+std::variant<PairedRatio, NoRatio> VariantComparison::RatioToDefault(const VariantRun& run) const {
     const auto standard = std::find_if(runs.begin(), runs.end(), [](const VariantRun& r) { return r.variant->isDefault; });
-    if (standard == runs.end() || !standard->median || standard->median->count() <= 0 || !run.median) return std::nullopt;
-    return static_cast<double>(run.median->count()) / static_cast<double>(standard->median->count());
+    std::vector<RoundPair> rounds;
+    if (standard != runs.end() && standard->median && run.median) {
+        // Both ran every counted round: a failure leaves a variant without a median.
+        for (std::size_t i = 0; i < std::min(run.elapsed.size(), standard->elapsed.size()); ++i) {
+            rounds.push_back({run.elapsed[i], standard->elapsed[i]});
+        }
+    }
+    return CompareRounds(rounds);
 }
 
 std::vector<std::size_t> RoundOrder(std::size_t n, int round) {

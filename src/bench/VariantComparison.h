@@ -5,18 +5,23 @@
 
 #include "Buttons.h"
 #include "Median.h"
+#include "PairedRatio.h"
 #include "Variants.h"
 
 #include <chrono>
 #include <cstddef>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace bench {
 
-/// Counted clicks of each variant in one comparison: enough for a median
-/// that one slow click does not move, few enough to keep the window's wait short.
-inline constexpr int kComparisonClicks = 7;
+/// Counted clicks of each variant in one comparison, one per round: enough
+/// for a median that one slow click does not move, and for an interval of the
+/// ratio to the default that leaves out the most extreme round on either side
+/// (with 7 rounds a single slow round would set one end); few enough to keep
+/// the window's wait at about a second for the slowest button.
+inline constexpr int kComparisonClicks = 11;
 
 /// One variant's part of a comparison.
 struct VariantRun {
@@ -39,9 +44,10 @@ struct VariantComparison {
     /// Every variant, in the order of Variants().
     std::vector<VariantRun> runs;
 
-    /// The run's median over the default variant's; none when either has no
-    /// median or the default's is 0.
-    std::optional<double> RatioToDefault(const VariantRun& run) const;
+    /// The run's clicks against the default variant's, round by round
+    /// (CompareRounds: the i-th counted click of each ran in the same round);
+    /// NoRounds when either has no median.
+    std::variant<PairedRatio, NoRatio> RatioToDefault(const VariantRun& run) const;
 };
 
 /// The order of n variants in round r, as indices: starting at variant r mod

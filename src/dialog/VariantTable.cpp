@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace dialog {
@@ -17,6 +18,20 @@ CString Wide(std::string_view text) {
 struct Row {
     CString name, description, time, ratio, share, failure;
 };
+
+/// "0.69× (0.65–0.72)", with "差なし" where the interval holds 1; "-" for no ratio.
+CString RatioText(const std::variant<bench::PairedRatio, bench::NoRatio>& compared) {
+    CString text = L"-";
+    if (const auto* ratio = std::get_if<bench::PairedRatio>(&compared)) {
+        text.Format(L"%.2f×", ratio->median);
+        if (ratio->low && ratio->high) {
+            CString interval;
+            interval.Format(L" (%.2f–%.2f)%ls", *ratio->low, *ratio->high, ratio->DifferenceShown() ? L"" : L" 差なし");
+            text += interval;
+        }
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -55,13 +70,13 @@ CString VariantFailure(const bench::VariantRun& run) {
 
 CString VariantTableText(const bench::VariantComparison& comparison) {
     std::vector<Row> rows;
-    rows.push_back({L"ビルド", L"内容", L"中央値", Wide(bench::DefaultVariant().name) + L"比", L"上限比", L""});
+    rows.push_back({L"ビルド", L"内容", L"中央値", Wide(bench::DefaultVariant().name) + L"比 (95%区間)", L"上限比", L""});
     for (const bench::VariantRun& run : comparison.runs) {
         Row row{Wide(run.variant->name), VariantDescription(*run.variant), L"-", L"-", L"-", VariantFailure(run)};
         if (run.median) {
             FormatResultText(row.time, std::chrono::duration_cast<std::chrono::system_clock::duration>(*run.median));
         }
-        if (const auto ratio = comparison.RatioToDefault(run)) row.ratio.Format(L"%.2f×", *ratio);
+        row.ratio = run.variant->isDefault && run.median ? CString(L"基準") : RatioText(comparison.RatioToDefault(run));
         if (run.fractionOfLimit) row.share.Format(L"%.1f%%", *run.fractionOfLimit * 100);
         rows.push_back(row);
     }
@@ -79,7 +94,7 @@ CString VariantTableText(const bench::VariantComparison& comparison) {
         if (!r.failure.IsEmpty()) {
             line += r.failure;
         } else {
-            line += Padded(r.time, timeWidth, true) + L"  " + Padded(r.ratio, ratioWidth, true) + L"  " +
+            line += Padded(r.time, timeWidth, true) + L"  " + Padded(r.ratio, ratioWidth) + L"  " +
                     Padded(r.share, shareWidth, true);
         }
         text += line + L"\r\n";

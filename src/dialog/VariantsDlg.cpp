@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <variant>
 
 void CVariantsDlg::Open(const bench::ButtonSpec& button, int count, CWnd* parent) {
     auto* box = new CVariantsDlg(button, count);
@@ -73,10 +74,19 @@ void CVariantsDlg::OnBnClickedRerun() {
     } else {
         elements.Format(L"固定の %d 要素", bench::kFixedArrayLength);
     }
+    const CString standard(std::string(bench::DefaultVariant().name).c_str());
     CString notice;
     notice.Format(L"%ls、ビルドを交互に %d 回ずつ実行した時間の中央値です（各ビルドの最初の 1 回は数えません）。"
+                  L"%ls比は同じラウンドの %ls との比の中央値、括弧内は 95%% 信頼区間で、1 をまたげば差なしです。"
                   L"上限比は、このPCで同じバイト数を memset で書き込む速さに対する割合です。",
-                  elements.GetString(), bench::kComparisonClicks);
+                  elements.GetString(), bench::kComparisonClicks, standard.GetString(), standard.GetString());
+    for (const bench::VariantRun& run : comparison.runs) {
+        const auto ratio = comparison.RatioToDefault(run);
+        if (const auto* none = std::get_if<bench::NoRatio>(&ratio); none && *none == bench::NoRatio::BelowClockResolution) {
+            notice += L"1µs に満たない時間は時計で測りきれないため、比を示しません。";
+            break;
+        }
+    }
     SetNotice(notice);
 }
 

@@ -23,6 +23,10 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
             highest = std::max(highest, *b.mark);
         }
     }
+    if (chart.line && *chart.line > 0 && lowest > 0) {
+        lowest = std::min(lowest, *chart.line);
+        highest = std::max(highest, *chart.line);
+    }
     // Nothing to draw: the plot carries the note instead.
     const bool empty = lowest <= 0 || highest <= 0;
     if (empty) lowest = highest = 1;
@@ -33,11 +37,15 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
     QFont font = TemplateFont(L"MS UI Gothic", 10, 0);
     QFont titleFont = TemplateFont(L"MS UI Gothic", 13, 700);
     const QFontMetrics metrics(font);
-    int labelWidth = 0;
-    for (const ChartBar& b : chart.bars) labelWidth = std::max(labelWidth, metrics.horizontalAdvance(QString::fromStdWString(b.label)));
+    int labelWidth = 0, noteWidth = 0;
+    for (const ChartBar& b : chart.bars) {
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(QString::fromStdWString(b.label)));
+        noteWidth = std::max(noteWidth, metrics.horizontalAdvance(QString::fromStdWString(b.note)));
+    }
 
     const int rowHeight = metrics.height() + 10;
-    const int left = labelWidth + 24, right = 40, top = 78, bottom = 56;
+    // Notes may stand right of the longest whisker: room for them beyond the plot.
+    const int left = labelWidth + 24, right = 40 + noteWidth, top = 78, bottom = 56;
     const int plotWidth = 720;
     const int width = left + plotWidth + right;
     const int rows = std::max(1, static_cast<int>(chart.bars.size()));
@@ -86,7 +94,8 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
         p.drawText(QRect(8, y, labelWidth, rowHeight), Qt::AlignRight | Qt::AlignVCenter, QString::fromStdWString(b.label));
         if (b.value > 0) {
             const int barTop = y + 4, barHeight = rowHeight - 8;
-            p.fillRect(QRect(left, barTop, std::max(1, xOf(b.value) - left), barHeight), QColor(70, 130, 180));
+            const int from = chart.line ? xOf(*chart.line) : left, to = xOf(b.value);
+            p.fillRect(QRect(std::min(from, to), barTop, std::max(1, std::abs(to - from)), barHeight), QColor(70, 130, 180));
             const int mid = barTop + barHeight / 2;
             p.setPen(QPen(QColor(20, 20, 20), 1.5));
             const int xl = xOf(b.low), xh = xOf(b.high);
@@ -98,11 +107,20 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
                 p.setPen(QPen(QColor(200, 30, 30), 2));
                 p.drawLine(xm, y + 1, xm, y + rowHeight - 1);
             }
+            p.setPen(Qt::black);
+            p.drawText(QRect(std::max({from, to, xh, xOf(b.mark.value_or(b.value))}) + 8, y, width, rowHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdWString(b.note));
         } else {
             p.setPen(QColor(160, 0, 0));
-            p.drawText(QRect(left + 4, y, plotWidth, rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("—"));
+            p.drawText(QRect(left + 4, y, width, rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+                       QStringLiteral("—  ") + QString::fromStdWString(b.note));
         }
         y += rowHeight;
+    }
+    if (chart.line && *chart.line > 0 && !empty) {
+        const int x = xOf(*chart.line);
+        p.setPen(QPen(QColor(200, 30, 30), 2));
+        p.drawLine(x, top - 4, x, plotBottom);
     }
     if (empty) {
         p.setPen(QColor(160, 0, 0));
