@@ -60,6 +60,7 @@ std::string Parsed(const std::vector<std::string>& args) {
         if (o.clickBudget != bench::kSweepClickBudget) out << " budget=" << o.clickBudget.count();
         if (o.repetitions != bench::kSweepRepetitions) out << " repetitions=" << o.repetitions;
         if (o.seed) out << " seed=" << *o.seed;
+        if (o.baseline) out << " baseline=" << o.baseline->buttonId;
     } else if (line.mode == batch::Mode::Disasm) {
         const batch::DisasmOptions& d = line.disasm;
         out << "disasm " << Ids(d.buttons) << (d.syntax == disasm::Syntax::Att ? " att" : "") << (d.json ? " json" : "")
@@ -121,6 +122,8 @@ const Case kCases[] = {
     {{"--sweep", "--budget", "0"}, "error: --budget must be a whole number of milliseconds from 1 to 600000, not '0'"},
     {{"--batch", "--sizes", "1:2"}, "error: --sizes needs --sweep"},
     {{"--sweep", "--list"}, "error: --sweep excludes --list"},
+    {{"--sweep", "--buttons", "1004,1008", "--baseline", "1008"}, "sweep buttons=1004,1008 baseline=1008"},
+    {{"--sweep", "--buttons", "1004", "--baseline", "1008"}, "error: --baseline 1008 is not among the buttons run"},
 
     // A flag takes no value; no option is given twice (a second would silently replace the first).
     {{"--disasm", "1000", "--hot=1"}, "error: --hot takes no value; remove '=1'"},

@@ -42,6 +42,48 @@ TEST(SweepModeTest, TheComplexityFitNamesTheCurveAndItsCoefficient) {
     EXPECT_FALSE(batch::FitComplexity({1000}, {1}, {1}));
 }
 
+TEST(SweepModeTest, EachSizePairsWithTheBaselinesOfTheSameBytesRoundByRound) {
+    // 1000 (4-byte int) and 1041 (8-byte elements) at 400 KB, and 1000 at 800 KB, which 1041 only has
+    // as a count: 100000 elements. Six rounds of two counted clicks each; 1000 takes 3x 1041 in every
+    // round, whatever the round's speed, and one slow round of 1041 alone would move a pooled median.
+    bench::SweepRun run;
+    const bench::ButtonSpec* a = bench::FindButton(1000);
+    const bench::ButtonSpec* base = bench::FindButton(1041);
+    run.plan.subjects = {{a, 100000, 400000}, {a, 200000, 800000}, {base, 50000, 400000}, {base, 100000, 800000}};
+    const auto click = [&](std::size_t subject, int round, long ns) {
+        bench::SweepClick c;
+        c.subject = subject;
+        c.round = round;
+        c.followsOwnClick = true;
+        c.measurement.elapsed = std::chrono::nanoseconds(ns);
+        c.measurement.elementCount = run.plan.subjects[subject].count;
+        run.clicks.push_back(c);
+    };
+    for (int round = 1; round <= 6; ++round) {
+        const long speed = round == 3 ? 5 : 1;  // the machine at a fifth of its speed in round 3
+        for (std::size_t s : {0, 1, 2, 3}) {
+            const long own = s == 2 ? 10000 : 20000;  // 1041's times at 400 and 800 KB
+            const long ns = speed * (s >= 2 ? own : 3 * (s == 0 ? 10000 : 20000));
+            click(s, round, ns);
+            click(s, round, ns);
+        }
+    }
+    const auto results = batch::GroupSweep(run, {{"Data", 1, 128 << 10, 1}}, base);
+    ASSERT_EQ(results.size(), 2u);
+    for (const batch::SweepRow& row : results[0].rows) {
+        SCOPED_TRACE(row.count);
+        ASSERT_TRUE(row.toBaseline && row.toBaseline->ratio);
+        EXPECT_DOUBLE_EQ(row.toBaseline->ratio->median, 3);
+        EXPECT_DOUBLE_EQ(*row.toBaseline->ratio->low, 3);
+        EXPECT_EQ(row.toBaseline->ratio->rounds, 6);
+    }
+    EXPECT_TRUE(results[1].rows[0].toBaseline->isBaseline);
+    // Both sizes lie beyond the one cache level: main memory pools their twelve rounds.
+    ASSERT_TRUE(results[0].levelRatios.back());
+    EXPECT_EQ(results[0].levelRatios.back()->rounds, 12);
+    EXPECT_DOUBLE_EQ(results[0].levelRatios.back()->median, 3);
+}
+
 class SweepProgramTest : public ::testing::Test {
 protected:
     Outcome Sweep(std::vector<std::string> args, const Limits& limits = {}) {
@@ -89,7 +131,7 @@ TEST_F(SweepProgramTest, ReportsInGoogleBenchmarksLayoutAndAChart) {
     const fs::path chart = root / "sweep.png";
     for (const char* name : {"a.json", "b.json"}) {
         const Outcome run = Sweep({"--buttons", "1000,1041", "--sizes", "4096:65536:1", "--repetitions", "4", "--format", "json",
-                                   "--output", (root / name).string(), "--plot", chart.string()});
+                                   "--baseline", "1000", "--output", (root / name).string(), "--plot", chart.string()});
         ASSERT_EQ(run.exitCode, 0) << run.errors;
         EXPECT_NE(run.errors.find("seed "), std::string::npos) << run.errors;
     }
@@ -98,7 +140,11 @@ TEST_F(SweepProgramTest, ReportsInGoogleBenchmarksLayoutAndAChart) {
     int sizes = 0, bigO = 0;
     for (const QJsonValue& v : report["benchmarks"].toArray()) {
         const QJsonObject b = v.toObject();
-        sizes += b["aggregate_name"].toString() == "median";
+        if (b["aggregate_name"].toString() == "median") {
+            ++sizes;
+            EXPECT_EQ(b["is_baseline"].toBool(), b["button"].toInt() == 1000);
+            EXPECT_TRUE(b.contains("ratio_to_baseline"));
+        }
         if (b["aggregate_name"].toString() == "BigO") {
             ++bigO;
             EXPECT_FALSE(b["big_o"].toString().isEmpty()) << b["name"].toString().toStdString();

@@ -1,6 +1,7 @@
 #include "Json.h"
 
 #include "Text.h"
+#include "bench/PairedRatio.h"
 
 #include <cstdio>
 
@@ -47,6 +48,18 @@ std::string JsonNumber(HalfNanoseconds d) {
 
 std::string JsonNumber(std::chrono::nanoseconds d) {
     return std::to_string(d.count());
+}
+
+void WriteRatioFields(std::ostream& out, const RatioToBaseline& to) {
+    const std::optional<bench::PairedRatio>& ratio = to.ratio;
+    out << ", \"is_baseline\": " << (to.isBaseline ? "true" : "false")
+        << ", \"ratio_to_baseline\": " << (ratio ? JsonNumber(ratio->median) : "null")
+        << ", \"ratio_low\": " << JsonNumber(ratio ? ratio->low : std::nullopt)
+        << ", \"ratio_high\": " << JsonNumber(ratio ? ratio->high : std::nullopt)
+        << ", \"ratio_confidence\": " << (ratio && ratio->low ? JsonNumber(ratio->confidence) : "null")
+        << ", \"ratio_rounds\": " << (ratio ? ratio->rounds : 0)
+        << ", \"difference_shown\": " << (ratio && ratio->DifferenceShown() ? "true" : "false")
+        << ", \"ratio_note\": " << (ratio ? std::string("null") : JsonString(to.whyNone));
 }
 
 void WriteMachineContext(std::ostream& out, const SystemInfo& system) {

@@ -3,6 +3,7 @@
 // shares with Google Benchmark's.
 #pragma once
 
+#include "Baseline.h"
 #include "Statistics.h"
 #include "SystemInfo.h"
 
@@ -23,6 +24,10 @@ std::string JsonNumber(const std::optional<double>& v);
 /// Whole nanoseconds, or a half: the exact value.
 std::string JsonNumber(HalfNanoseconds d);
 std::string JsonNumber(std::chrono::nanoseconds d);
+
+/// The fields of a ratio to the baseline (is_baseline, ratio_to_baseline,
+/// its interval, rounds and verdict), each after a comma; ratio_note says why none.
+void WriteRatioFields(std::ostream& out, const RatioToBaseline& to);
 
 /// The context's fields on the machine and the build, one per line, each
 /// followed by a comma: what the machine told, what it did not left out.

@@ -41,19 +41,6 @@ void WriteStability(std::ostream& out, const BatchRun& run, const std::vector<Bu
     out << "\n    ]\n  }";
 }
 
-// The fields of a button's ratio to the baseline; ratio_note says why none.
-void WriteRatio(std::ostream& out, const RatioToBaseline& to) {
-    const std::optional<bench::PairedRatio>& ratio = to.ratio;
-    out << ", \"is_baseline\": " << (to.isBaseline ? "true" : "false")
-        << ", \"ratio_to_baseline\": " << (ratio ? JsonNumber(ratio->median) : "null")
-        << ", \"ratio_low\": " << JsonNumber(ratio ? ratio->low : std::nullopt)
-        << ", \"ratio_high\": " << JsonNumber(ratio ? ratio->high : std::nullopt)
-        << ", \"ratio_confidence\": " << (ratio && ratio->low ? JsonNumber(ratio->confidence) : "null")
-        << ", \"ratio_rounds\": " << (ratio ? ratio->rounds : 0)
-        << ", \"difference_shown\": " << (ratio && ratio->DifferenceShown() ? "true" : "false")
-        << ", \"ratio_note\": " << (ratio ? std::string("null") : JsonString(to.whyNone));
-}
-
 void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     out << "  \"context\": {\n";
     WriteMachineContext(out, system);
@@ -170,7 +157,7 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"real_time\": " << aggregate.field(r.elapsed) << ", \"cpu_time\": " << aggregate.field(r.cpuTime)
                 << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount
                 << ", \"variant\": " << variant;
-            if (r.toBaseline && std::string_view(aggregate.name) == "median") WriteRatio(out, *r.toBaseline);
+            if (r.toBaseline && std::string_view(aggregate.name) == "median") WriteRatioFields(out, *r.toBaseline);
             if (aggregate.time && button != nullptr) {
                 const StoreRate rate = RateOf(run, *button, r.elementCount, aggregate.time(r.elapsed));
                 out << ", \"bytes_per_second\": " << JsonNumber(rate.bytesPerSecond)

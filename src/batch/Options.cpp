@@ -335,7 +335,8 @@ void Describe(CLI::App& app, CommandLine& line) {
            "every button's time as a ratio to button ID's (in variant V; default: " + std::string(bench::DefaultVariant().name) +
                ", or the one\nvariant run), round by round, with a 95 % interval from " + std::to_string(bench::kIntervalRounds) +
                " rounds on (--repetitions " + std::to_string((bench::kIntervalRounds - 1) * kClicksPerRound + 1) +
-               "); needs\nrounds, at least 2 (--repetitions " + std::to_string(kClicksPerRound + 1) + "). --plot then draws the ratios",
+               "); needs\nrounds, at least 2 (--repetitions " + std::to_string(kClicksPerRound + 1) +
+               "). --plot then draws the ratios. --sweep: each size against\nthe baseline's of the same bytes, and each cache level",
            [&o](const std::string& v) { o.baseline = ParseBaseline(v); });
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });

@@ -11,10 +11,11 @@ std::string Number(const std::optional<double>& v) {
 
 }  // namespace
 
-void WriteSweepCsv(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system) {
+void WriteSweepCsv(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system, const bench::ButtonSpec* baseline) {
     out << "button,name,count,bytes,level,first_ns,median_ns,min_ns,max_ns,mdape,ns_per_element,bytes_per_second,"
-           "limit_bytes_per_second,fraction_of_limit,clicks,counted_clicks,failures,preempted,page_faults_per_click\n";
-    for (const SweepButtonResult& r : GroupSweep(run, system.caches)) {
+           "limit_bytes_per_second,fraction_of_limit,clicks,counted_clicks,failures,preempted,page_faults_per_click,"
+           "ratio_to_baseline,ratio_low,ratio_high\n";
+    for (const SweepButtonResult& r : GroupSweep(run, system.caches, baseline)) {
         for (const SweepRow& row : r.rows) {
             const bench::Measurement& first = row.first->measurement;
             out << r.button->buttonId << ',' << r.button->name << ',' << row.count << ',' << row.bytes << ',' << row.level << ','
@@ -28,7 +29,11 @@ void WriteSweepCsv(std::ostream& out, const bench::SweepRun& run, const SystemIn
             }
             out << Number(row.nsPerElement) << ',' << Number(row.rate.bytesPerSecond) << ',' << Number(row.limitBytesPerSecond)
                 << ',' << Number(row.rate.fractionOfLimit) << ',' << row.clicks << ',' << row.elapsed.samples << ','
-                << row.failures << ',' << row.preemptedClicks << ',' << ExactDecimal(row.meanPageFaults) << '\n';
+                << row.failures << ',' << row.preemptedClicks << ',' << ExactDecimal(row.meanPageFaults) << ',';
+            const std::optional<bench::PairedRatio> ratio = row.toBaseline ? row.toBaseline->ratio : std::nullopt;
+            if (ratio) out << ExactDecimal(ratio->median) << ',' << Number(ratio->low) << ',' << Number(ratio->high);
+            else out << ",,";
+            out << '\n';
         }
     }
 }

@@ -11,7 +11,9 @@ void WriteLevels(std::ostream& out, const SweepButtonResult& r) {
     for (std::size_t i = 0; i < r.levels.size(); ++i) {
         const bench::LevelCost& l = r.levels[i];
         out << (i ? ", " : "") << "{\"level\": " << l.level << ", \"cache_bytes\": " << l.cacheBytes
-            << ", \"ns_per_element\": " << JsonNumber(l.nsPerElement) << ", \"sizes\": " << l.sizes << "}";
+            << ", \"ns_per_element\": " << JsonNumber(l.nsPerElement) << ", \"sizes\": " << l.sizes;
+        if (i < r.levelRatios.size()) WriteRatioFields(out, RatioToBaseline{false, r.levelRatios[i], "no pair of rounds"});
+        out << "}";
     }
     out << "], \"bends\": [";
     for (std::size_t i = 0; i < r.bends.size(); ++i) {
@@ -28,8 +30,8 @@ std::string SweepEntryName(const bench::ButtonSpec& button, int count) {
     return std::string(button.name) + "/" + std::to_string(count);
 }
 
-void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system) {
-    const std::vector<SweepButtonResult> results = GroupSweep(run, system.caches);
+void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system, const bench::ButtonSpec* baseline) {
+    const std::vector<SweepButtonResult> results = GroupSweep(run, system.caches, baseline);
     out << "{\n  \"context\": {\n";
     WriteMachineContext(out, system);
     out << "    \"mode\": \"sweep\",\n    \"statistics_exclude_first_click\": true,\n"
@@ -38,7 +40,9 @@ void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemI
         << ",\n    \"clicks_per_size\": " << run.plan.repetitions << ",\n    \"click_budget_ns\": "
         << std::chrono::nanoseconds(run.plan.clickBudget).count() << ",\n    \"notes\": [";
     for (std::size_t i = 0; i < run.plan.notes.size(); ++i) out << (i ? ", " : "") << JsonString(run.plan.notes[i]);
-    out << "]\n  },\n  \"benchmarks\": [";
+    out << "]";
+    if (baseline) out << ",\n    \"baseline\": " << JsonString(baseline->name);
+    out << "\n  },\n  \"benchmarks\": [";
     bool firstEntry = true;
     auto begin = [&] {
         out << (firstEntry ? "\n" : ",\n") << "    {";
@@ -80,6 +84,9 @@ void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemI
                 [&](std::optional<std::chrono::duration<double>> time) {
                     out << ", \"button\": " << r.button->buttonId << ", \"count\": " << row.count << ", \"bytes\": " << row.bytes
                         << ", \"level\": " << row.level;
+                    if (row.toBaseline && time && time == std::chrono::duration<double>(row.elapsed.median)) {
+                        WriteRatioFields(out, *row.toBaseline);
+                    }
                     if (time) {
                         const std::optional<double> rate = bench::BytesPerSecond(row.bytes, *time);
                         out << ", \"bytes_per_second\": " << JsonNumber(rate) << ", \"limit_bytes_per_second\": "

@@ -66,14 +66,15 @@ int SweepMain(int& argc, char** argv, const Options& options) {
     std::fprintf(stderr, "velquor: %td sizes, first clicks smallest first, then %d %s in a random order, seed %u (--seed %u repeats it)\n",
                  sizes, run.rounds, run.rounds == 1 ? "round" : "rounds", run.plan.seed, run.plan.seed);
 
+    const bench::ButtonSpec* baseline = options.baseline ? bench::FindButton(options.baseline->buttonId) : nullptr;
     const std::wstring machine = std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
                                  std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     const int status = std::get<RunOutputs>(outputs).Write(
         [&](std::ostream& report) {
             switch (options.format) {
-            case Format::Table: WriteSweepTable(report, run, system); break;
-            case Format::Csv: WriteSweepCsv(report, run, system); break;
-            case Format::Json: WriteSweepJson(report, run, system); break;
+            case Format::Table: WriteSweepTable(report, run, system, baseline); break;
+            case Format::Csv: WriteSweepCsv(report, run, system, baseline); break;
+            case Format::Json: WriteSweepJson(report, run, system, baseline); break;
             }
         },
         [&] { return afx::RenderLineChartPng(dialog::MakeSweepChart(run, system.caches, machine)); }, argc, argv);

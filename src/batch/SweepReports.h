@@ -12,9 +12,13 @@
 
 namespace batch {
 
-void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system);
-void WriteSweepCsv(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system);
-void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system);
+/// With a baseline button, each size's and each level's ratio to it besides.
+void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system,
+                     const bench::ButtonSpec* baseline = nullptr);
+void WriteSweepCsv(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system,
+                   const bench::ButtonSpec* baseline = nullptr);
+void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system,
+                    const bench::ButtonSpec* baseline = nullptr);
 
 /// The report name of a button's entry at count elements: "NAME/count".
 std::string SweepEntryName(const bench::ButtonSpec& button, int count);

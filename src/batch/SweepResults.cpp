@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <sstream>
 
 namespace batch {
@@ -38,6 +39,49 @@ int LevelOf(std::size_t bytes, const std::vector<CacheInfo>& dataLevels) {
         if (static_cast<long long>(bytes) <= level.sizeBytes) return level.level;
     }
     return 0;
+}
+
+// The median of the subject's counted clicks in each round after the first
+// pass; a preempted click did not run at its round's speed and pairs with nothing.
+std::map<int, HalfNanoseconds> RoundMedians(const bench::SweepRun& run, std::size_t subject) {
+    std::map<int, std::vector<std::chrono::nanoseconds>> byRound;
+    for (const bench::SweepClick& c : run.clicks) {
+        if (c.subject != subject || !c.followsOwnClick || !c.measurement.Succeeded() || WasPreempted(c.measurement)) continue;
+        byRound[c.round].push_back(std::chrono::duration_cast<std::chrono::nanoseconds>(c.measurement.elapsed));
+    }
+    std::map<int, HalfNanoseconds> medians;
+    for (auto& [round, times] : byRound) medians[round] = bench::Median(std::move(times));
+    return medians;
+}
+
+std::vector<bench::RoundPair> Pairs(const std::map<int, HalfNanoseconds>& rows, const std::map<int, HalfNanoseconds>& base) {
+    std::vector<bench::RoundPair> pairs;
+    for (const auto& [round, median] : rows) {
+        if (const auto b = base.find(round); b != base.end()) pairs.push_back({median, b->second});
+    }
+    return pairs;
+}
+
+// The baseline's subject that a size pairs with: the same bytes, else the same count.
+std::optional<std::size_t> BaselineSubject(const bench::SweepRun& run, const bench::ButtonSpec& baseline, const bench::SweepSubject& s) {
+    std::optional<std::size_t> sameCount;
+    for (std::size_t i = 0; i < run.plan.subjects.size(); ++i) {
+        const bench::SweepSubject& b = run.plan.subjects[i];
+        if (b.button != &baseline) continue;
+        if (b.bytes == s.bytes) return i;
+        if (b.count == s.count) sameCount = i;
+    }
+    return sameCount;
+}
+
+RatioToBaseline RatioOf(const std::vector<bench::RoundPair>& pairs, bool isBaseline) {
+    RatioToBaseline to;
+    to.isBaseline = isBaseline;
+    const auto compared = bench::CompareRounds(pairs);
+    if (const auto* ratio = std::get_if<bench::PairedRatio>(&compared)) to.ratio = *ratio;
+    else if (std::get<bench::NoRatio>(compared) == bench::NoRatio::BelowClockResolution) to.whyNone = "below the clock's resolution";
+    else to.whyNone = "no round with a counted click of both";
+    return to;
 }
 
 std::string Mebibytes(long long bytes) {
@@ -75,13 +119,17 @@ std::optional<ComplexityFit> FitComplexity(const std::vector<double>& n, const s
     return best;
 }
 
-std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std::vector<CacheInfo>& caches) {
+std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std::vector<CacheInfo>& caches,
+                                          const bench::ButtonSpec* baseline) {
     const std::vector<CacheInfo> dataLevels = bench::DataCacheLevels(caches);
     std::vector<SweepButtonResult> results;
     for (std::size_t i = 0; i < run.plan.subjects.size(); ++i) {
         const bench::SweepSubject& s = run.plan.subjects[i];
         if (s.IsLimit()) continue;
-        if (results.empty() || results.back().button != s.button) results.push_back({s.button, {}, {}, {}, {}, nullptr});
+        if (results.empty() || results.back().button != s.button) {
+            results.emplace_back();
+            results.back().button = s.button;
+        }
         const bench::SweepClick* first = run.First(i);
         if (first == nullptr) continue;
         SweepRow row;
@@ -120,6 +168,11 @@ std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std:
         if (row.rate.bytesPerSecond && row.limitBytesPerSecond) {
             row.rate.fractionOfLimit = bench::FractionOfLimit(*row.rate.bytesPerSecond, *row.limitBytesPerSecond);
         }
+        if (baseline != nullptr) {
+            const auto paired = BaselineSubject(run, *baseline, s);
+            row.toBaseline = paired ? RatioOf(Pairs(RoundMedians(run, i), RoundMedians(run, *paired)), s.button == baseline)
+                                    : RatioToBaseline{s.button == baseline, std::nullopt, "the baseline has no such size"};
+        }
         results.back().rows.push_back(std::move(row));
     }
     for (SweepButtonResult& r : results) {
@@ -134,6 +187,21 @@ std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std:
             cpu.push_back(Nanoseconds(row.cpuTime.median));
         }
         r.complexity = FitComplexity(n, real, cpu);
+        if (baseline != nullptr) {
+            // Every pair of every size a level's cost is taken over, pooled.
+            std::vector<std::size_t> bytes;
+            for (const SweepRow& row : r.rows) bytes.push_back(row.bytes);
+            for (const std::vector<std::size_t>& members : bench::LevelMembers(bytes, dataLevels)) {
+                std::vector<bench::RoundPair> pairs;
+                for (std::size_t k : members) {
+                    const auto paired = BaselineSubject(run, *baseline, run.plan.subjects[r.rows[k].subject]);
+                    if (!paired) continue;
+                    const std::vector<bench::RoundPair> more = Pairs(RoundMedians(run, r.rows[k].subject), RoundMedians(run, *paired));
+                    pairs.insert(pairs.end(), more.begin(), more.end());
+                }
+                r.levelRatios.push_back(RatioOf(pairs, false).ratio);
+            }
+        }
         for (const bench::SweepStop& stop : run.stops) {
             if (stop.button == r.button) r.stop = &stop;
         }

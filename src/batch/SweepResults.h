@@ -3,6 +3,7 @@
 // complexity: what every sweep report shows. Grouping and arithmetic only.
 #pragma once
 
+#include "Baseline.h"
 #include "Runner.h"
 #include "Statistics.h"
 #include "SystemInfo.h"
@@ -39,6 +40,8 @@ struct SweepRow {
     /// same rounds), and the one over the other; none where either has no rate.
     StoreRate rate;
     std::optional<double> limitBytesPerSecond;
+    /// With --baseline: its median over the baseline's at the same size, round by round.
+    std::optional<RatioToBaseline> toBaseline;
 };
 
 /// Google Benchmark's complexity fit: time = coefficient x f(n) by least
@@ -62,11 +65,18 @@ struct SweepButtonResult {
     std::vector<bench::LevelCost> levels;    ///< each data cache level, then main memory
     std::vector<bench::CurveBend> bends;
     std::optional<ComplexityFit> complexity; ///< over the sizes with a median
+    /// With --baseline, for each of levels: the ratio over the rounds of all
+    /// the sizes whose cost the level's is (bench::LevelMembers); none
+    /// without a pair there.
+    std::vector<std::optional<bench::PairedRatio>> levelRatios;
     const bench::SweepStop* stop = nullptr;  ///< why its sizes end early; null when they do not
 };
 
-/// The run by button, in the order of the request.
-std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std::vector<CacheInfo>& caches);
+/// The run by button, in the order of the request; with a baseline button,
+/// each size's and each level's ratio to it. A size pairs with the
+/// baseline's of the same bytes, or, where it has none, of the same count.
+std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std::vector<CacheInfo>& caches,
+                                          const bench::ButtonSpec* baseline = nullptr);
 
 /// Why a button's sizes ended early, on one line, in English.
 std::string StopText(const bench::SweepStop& stop, std::chrono::nanoseconds budget);

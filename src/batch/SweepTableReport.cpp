@@ -1,5 +1,6 @@
 #include "SweepReports.h"
 
+#include "Baseline.h"
 #include "TableReport.h"
 #include "Text.h"
 #include "dialog/SweepChart.h"
@@ -49,8 +50,8 @@ std::string CachesLine(const SystemInfo& system) {
     return line;
 }
 
-void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system) {
-    const std::vector<SweepButtonResult> results = GroupSweep(run, system.caches);
+void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const SystemInfo& system, const bench::ButtonSpec* baseline) {
+    const std::vector<SweepButtonResult> results = GroupSweep(run, system.caches, baseline);
     out << "Lumorak sweep: " << results.size() << (results.size() == 1 ? " button, " : " buttons, ") << run.plan.repetitions
         << " clicks per size, " << Printable(system.cpuModel) << ", " << system.cpuCount << " CPUs, " << system.buildType << " build\n";
     out << CachesLine(system) << "\n";
@@ -63,7 +64,8 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
         anyStrings = anyStrings || r.button->bytesPerElement == sizeof(CString) || r.button->family == bench::Family::StringArrays;
         out << "\n== " << r.button->name << "\n";
         out << "      elements       bytes  level       1st us   median us  MdAPE %   ns/elem     GB/s  limit GB/s  of limit  "
-               "preempted  faults/click\n";
+               "preempted  faults/click"
+            << (baseline ? "  x baseline [95 % interval]" : "") << "\n";
         for (const SweepRow& row : r.rows) {
             const bool unstable = row.elapsed.samples > 1 && row.elapsed.medianAbsolutePercentError > kUnstableMdape;
             anyUnstable = anyUnstable || unstable;
@@ -87,6 +89,7 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
             }
             std::snprintf(line, sizeof line, "  %9d  %12.1f", row.preemptedClicks, row.meanPageFaults);
             out << line;
+            if (row.toBaseline) out << "  " << RatioText(*row.toBaseline);
             if (row.failures) out << "  (" << row.failures << " failed)";
             out << "\n";
         }
@@ -96,6 +99,15 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
             if (level.nsPerElement) out << " (" << level.sizes << (level.sizes == 1 ? " size)" : " sizes)");
         }
         out << "\n";
+        if (baseline && r.button != baseline) {
+            out << "  x baseline on each level (every round of those sizes):";
+            for (std::size_t i = 0; i < r.levels.size(); ++i) {
+                const auto& ratio = r.levelRatios.at(i);
+                out << (i ? ", " : " ") << LevelName(r.levels[i].level) << " "
+                    << (ratio ? RatioText(RatioToBaseline{false, ratio, {}}) : std::string("-"));
+            }
+            out << "\n";
+        }
         if (r.bends.empty()) {
             out << "  bends: none; neighbouring levels differ by less than " << Fixed(bench::kBendRatio, 1, "%.2f") << "x\n";
         }
@@ -113,6 +125,12 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
            "the same bytes, the fastest of memset's counted clicks in the same rounds, each writing where its previous\n"
            "one wrote, as a counted click writes where its own previous click did. of limit: the one over the other.\n"
            "level: the smallest cache that holds the array; bends: where ns/elem passes half-way between two levels'.\n";
+    if (baseline) {
+        out << "x baseline: in each round, the size's median over " << baseline->name << "'s at the same bytes (or,\n"
+               "where it has none, the same count), the median of those ratios and its 95 % interval, which needs "
+            << bench::kIntervalRounds << " rounds\n(--repetitions " << 1 + (bench::kIntervalRounds - 1) * bench::kClicksPerRound + 1
+            << " gives them); a level's ratio takes every round of the sizes its ns/elem is of.\n";
+    }
     if (anyAbove) {
         out << "of limit above 1: the fill's median beat memset's in the same rounds. Within the MdAPE of both, that is\n"
                "the clicks' own spread; beyond it, the fill's stores are wider than memset's or land in another way.\n";

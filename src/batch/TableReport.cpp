@@ -1,5 +1,7 @@
 #include "TableReport.h"
 
+#include "Baseline.h"
+
 #include "Results.h"
 #include "Stability.h"
 #include "Text.h"
@@ -34,21 +36,9 @@ std::string Fixed(const std::optional<double>& v, double scale, int decimals) {
     return buffer;
 }
 
-// "4.712 [4.523, 4.901]", "baseline", or why there is no ratio; empty without a baseline.
+// The ratio's text; empty without a baseline.
 std::string RatioCell(const ButtonResult& r) {
-    if (!r.toBaseline) return {};
-    const RatioToBaseline& to = *r.toBaseline;
-    if (to.isBaseline) return to.ratio ? "baseline" : "baseline: " + to.whyNone;
-    if (!to.ratio) return "no ratio: " + to.whyNone;
-    const bench::PairedRatio& ratio = *to.ratio;
-    char cell[96];
-    if (ratio.low && ratio.high) {
-        std::snprintf(cell, sizeof cell, "%.3f [%.3f, %.3f]%s", ratio.median, *ratio.low, *ratio.high,
-                      ratio.DifferenceShown() ? "" : " no difference shown");
-    } else {
-        std::snprintf(cell, sizeof cell, "%.3f (%d rounds: no interval below %d)", ratio.median, ratio.rounds, bench::kIntervalRounds);
-    }
-    return cell;
+    return r.toBaseline ? RatioText(*r.toBaseline) : std::string();
 }
 
 bool SpreadsWidely(const Summary& s) {

@@ -44,25 +44,37 @@ std::vector<CurvePoint> LimitCurve(const SweepRun& run, std::size_t elementBytes
     return curve;
 }
 
-std::vector<LevelCost> LevelCosts(const std::vector<CurvePoint>& curve, const std::vector<CacheInfo>& dataLevels) {
-    std::vector<LevelCost> costs;
+std::vector<std::vector<std::size_t>> LevelMembers(const std::vector<std::size_t>& bytes, const std::vector<CacheInfo>& dataLevels) {
+    std::vector<std::vector<std::size_t>> members;
     for (std::size_t i = 0; i <= dataLevels.size(); ++i) {
         const bool memory = i == dataLevels.size();
         const double lower = i == 0 ? 0 : static_cast<double>(dataLevels[i - 1].sizeBytes);
         const double upper = memory ? std::numeric_limits<double>::infinity() : static_cast<double>(dataLevels[i].sizeBytes);
-        std::vector<double> inside, level;
-        for (const CurvePoint& p : curve) {
-            const auto bytes = static_cast<double>(p.bytes);
-            if (bytes <= lower || bytes > upper) continue;
-            level.push_back(p.nsPerElement);
-            if (bytes >= 2 * lower && bytes <= upper / 2) inside.push_back(p.nsPerElement);
+        std::vector<std::size_t> inside, level;
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            const auto b = static_cast<double>(bytes[k]);
+            if (b <= lower || b > upper) continue;
+            level.push_back(k);
+            if (b >= 2 * lower && b <= upper / 2) inside.push_back(k);
         }
+        members.push_back(inside.empty() ? level : inside);
+    }
+    return members;
+}
+
+std::vector<LevelCost> LevelCosts(const std::vector<CurvePoint>& curve, const std::vector<CacheInfo>& dataLevels) {
+    std::vector<std::size_t> bytes;
+    for (const CurvePoint& p : curve) bytes.push_back(p.bytes);
+    const std::vector<std::vector<std::size_t>> members = LevelMembers(bytes, dataLevels);
+    std::vector<LevelCost> costs;
+    for (std::size_t i = 0; i < members.size(); ++i) {
         LevelCost cost;
-        cost.level = memory ? 0 : dataLevels[i].level;
-        cost.cacheBytes = memory ? 0 : dataLevels[i].sizeBytes;
-        std::vector<double>& used = inside.empty() ? level : inside;
-        cost.sizes = static_cast<int>(used.size());
-        if (!used.empty()) cost.nsPerElement = MedianOf(used);
+        cost.level = i < dataLevels.size() ? dataLevels[i].level : 0;
+        cost.cacheBytes = i < dataLevels.size() ? dataLevels[i].sizeBytes : 0;
+        std::vector<double> values;
+        for (std::size_t k : members[i]) values.push_back(curve[k].nsPerElement);
+        cost.sizes = static_cast<int>(values.size());
+        if (!values.empty()) cost.nsPerElement = MedianOf(values);
         costs.push_back(cost);
     }
     return costs;

@@ -41,6 +41,12 @@ struct LevelCost {
     int sizes = 0;  ///< how many sizes the median is of
 };
 
+/// For each data cache level, then main memory: the indices of the sizes
+/// (array bytes) a level's figures are taken over: those well inside it,
+/// from twice the level below to half its own size, or, where none lies
+/// there, all of the level's.
+std::vector<std::vector<std::size_t>> LevelMembers(const std::vector<std::size_t>& bytes, const std::vector<CacheInfo>& dataLevels);
+
 /// One LevelCost per data cache level, then main memory.
 std::vector<LevelCost> LevelCosts(const std::vector<CurvePoint>& curve, const std::vector<CacheInfo>& dataLevels);
 
