@@ -1,9 +1,13 @@
 // The Qt application as the layer sets it up: Qt's own texts in Japanese,
-// and Qt's warnings printed once per kind.
+// the template fonts as installed faces, the program icon read ahead, and
+// Qt's warnings printed once per kind.
 #include "dialog/VelquorDlg.h"
 #include "framework/testing/Driver.h"
+#include "framework/DialogUnits.h"
+#include "framework/Icon.h"
 #include "framework/MessageLog.h"
 #include "framework/testing/Inspection.h"
+#include "res/Resource.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +16,7 @@
 #include <QWidget>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +47,23 @@ TEST(QtTranslationTest, ARightClickOnAnEditFieldOpensItsOwnMenu) {
     popup->close();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ(texts.front(), "元に戻す(&U)");
+}
+
+TEST(TemplateFontTest, AStandInFaceIsTheFirstInstalledGothicAlone) {
+    // One family, so that Qt sorts no fallback list at start-up (the IPA gothics come with the packages).
+    const std::pair<const wchar_t*, const char*> cases[] = {
+        {L"MS UI Gothic", "IPAPGothic"}, {L"MS Gothic", "IPAGothic"}, {L"Tahoma", "Tahoma"}};
+    for (const auto& [face, family] : cases) {
+        EXPECT_EQ(afx::TemplateFont(face, 9, 0).families(), QStringList(family)) << family;
+    }
+}
+
+TEST(IconPreloadTest, AnIconReadAheadIsTheIconReadNow) {
+    afx::PreloadIcon(res::IDI_ALTERNATE);
+    const QIcon ahead = afx::LoadIconResource(res::IDI_ALTERNATE);
+    const QIcon now = afx::LoadIconResource(res::IDI_ALTERNATE);  // what was read ahead is taken once
+    ASSERT_EQ(ahead.availableSizes(), now.availableSizes());
+    for (const QSize& size : now.availableSizes()) EXPECT_EQ(ahead.pixmap(size).toImage(), now.pixmap(size).toImage());
 }
 
 TEST(MessageLogTest, EachKindIsPrintedOnceAndCounted) {

@@ -2,27 +2,41 @@
 
 #include "QtText.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
 
 namespace afx {
 namespace {
 
-// The installed Japanese gothics that stand in for "MS UI Gothic" and
-// "MS Shell Dlg", proportional ones first as the template faces are
-// proportional. Qt takes the first one installed when it matches the font,
-// without enumerating every font at start-up.
+// The Japanese gothics that stand in for "MS UI Gothic" and "MS Shell Dlg",
+// proportional ones first as the template faces are proportional.
 QStringList JapaneseGothicFamilies() {
     return {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"),
             QStringLiteral("Noto Sans JP"), QStringLiteral("VL PGothic"), QStringLiteral("VL Gothic"),
             QStringLiteral("TakaoPGothic"), QStringLiteral("TakaoGothic")};
 }
 
-// The installed fixed-width Japanese gothics that stand in for "MS Gothic",
+// The fixed-width Japanese gothics that stand in for "MS Gothic",
 // whose half-width letters all take half the width of a full-width one.
 QStringList FixedJapaneseGothicFamilies() {
     return {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("VL Gothic"),
             QStringLiteral("TakaoGothic")};
+}
+
+// The first of the families that is installed, as the font's one family; the
+// whole list when none is. Given a list, Qt would sort every installed font
+// into a fallback list for each script the font draws, at every start; given
+// one family, it looks for fallbacks only for a character that face lacks.
+void SetFirstInstalled(QFont& font, const QStringList& families) {
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            font.setFamily(family);
+            return;
+        }
+    }
+    font.setFamilies(families);
 }
 
 }  // namespace
@@ -32,9 +46,9 @@ QFont TemplateFont(const wchar_t* face, int pointSize, int weight) {
     QFont font;
     if (family == QLatin1String("MS UI Gothic") || family == QLatin1String("MS Shell Dlg") ||
         family == QLatin1String("MS Shell Dlg 2")) {
-        font.setFamilies(JapaneseGothicFamilies());
+        SetFirstInstalled(font, JapaneseGothicFamilies());
     } else if (family == QLatin1String("MS Gothic")) {
-        font.setFamilies(FixedJapaneseGothicFamilies());
+        SetFirstInstalled(font, FixedJapaneseGothicFamilies());
         font.setStyleHint(QFont::Monospace);
         font.setFixedPitch(true);
     } else {

@@ -1,11 +1,17 @@
 #include "Icon.h"
 
+#include "Resources.h"
+
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 
 #include <bit>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace afx {
 
@@ -25,17 +31,17 @@ QImage ReadPng(const std::uint8_t* data, std::size_t size) {
     return reader.read();
 }
 
-}  // namespace
-
-QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
+// Every 32-bit and PNG image of an .ico file; images need no application and
+// may be read on any thread, pixmaps only on the application's.
+std::vector<QImage> IcoImages(std::span<const std::uint8_t> icoFile) {
     // Read here rather than through Qt's image plugins, which would be
     // looked up and loaded at start-up for this one icon. The window needs
     // the 32-bit images (and the PNG one); the 4-, 8- and 24-bit images are
     // for displays with fewer colours.
     auto read16 = [&](std::size_t at) { return static_cast<unsigned>(icoFile[at] | (icoFile[at + 1] << 8)); };
     auto read32 = [&](std::size_t at) { return read16(at) | (read16(at + 2) << 16); };
-    QIcon icon;
-    if (icoFile.size() < 6 || read16(0) != 0 || read16(2) != 1) return icon;
+    std::vector<QImage> images;
+    if (icoFile.size() < 6 || read16(0) != 0 || read16(2) != 1) return images;
     const unsigned count = read16(4);
     for (unsigned i = 0; i < count; ++i) {
         const std::size_t entry = 6 + 16 * std::size_t(i);
@@ -45,8 +51,7 @@ QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
         if (offset > icoFile.size() || size > icoFile.size() - offset || size < 40) continue;
         const std::uint8_t* data = icoFile.data() + offset;
         if (data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') {
-            const QImage png = ReadPng(data, size);
-            if (!png.isNull()) icon.addPixmap(QPixmap::fromImage(png));
+            if (QImage png = ReadPng(data, size); !png.isNull()) images.push_back(std::move(png));
             continue;
         }
         // BITMAPINFOHEADER, then bottom-up BGRA rows (the AND mask after them is not needed).
@@ -62,9 +67,54 @@ QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
             const std::uint8_t* row = data + header + rowBytes * std::size_t(height - 1 - y);
             std::memcpy(image.scanLine(y), row, rowBytes);  // BGRA in memory is ARGB32 on little-endian
         }
-        icon.addPixmap(QPixmap::fromImage(image));
+        images.push_back(std::move(image));
     }
+    return images;
+}
+
+QIcon IconFromImages(const std::vector<QImage>& images) {
+    QIcon icon;
+    for (const QImage& image : images) icon.addPixmap(QPixmap::fromImage(image));
     return icon;
+}
+
+// An icon's images being read on a thread of their own.
+struct Preload {
+    std::vector<QImage> images;
+    std::jthread reader;  // joined before the images go
+};
+
+// Icons being read ahead, by resource id; used on the application's thread only.
+std::map<UINT, std::unique_ptr<Preload>>& Preloads() {
+    static std::map<UINT, std::unique_ptr<Preload>> preloads;
+    return preloads;
+}
+
+}  // namespace
+
+QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
+    return IconFromImages(IcoImages(icoFile));
+}
+
+void PreloadIcon(UINT id) {
+    const IconResource* resource = FindIcon(id);
+    if (!resource || Preloads().contains(id)) return;
+    auto preload = std::make_unique<Preload>();
+    preload->reader = std::jthread([to = preload.get(), file = resource->icoFile] { to->images = IcoImages(file); });
+    Preloads().emplace(id, std::move(preload));
+}
+
+QIcon LoadIconResource(UINT id) {
+    if (auto ahead = Preloads().extract(id)) {
+        ahead.mapped()->reader.join();
+        return IconFromImages(ahead.mapped()->images);
+    }
+    const IconResource* resource = FindIcon(id);
+    return resource ? IconFromIco(resource->icoFile) : QIcon();
+}
+
+void DropPreloadedIcons() {
+    Preloads().clear();
 }
 
 }  // namespace afx

@@ -1,6 +1,7 @@
 #include "QtApplication.h"
 
 #include "DialogUnits.h"
+#include "Icon.h"
 #include "MessageLog.h"
 #include "Resources.h"
 #include "Startup.h"
@@ -9,11 +10,14 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace afx {
 namespace {
@@ -66,9 +70,20 @@ QString ResourceLanguage() {
 
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
+    // Reading the font configuration takes several milliseconds; it runs on a
+    // helper thread while Qt connects to the display, and is done before the
+    // first font is looked up.
+    std::jthread fontConfiguration([] { FcInit(); });
     {
         const PrivateRuntimeDirectory runtime;
         m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    CloseDisplayCheck();
+    // The program's own icon, its lowest-numbered one (which the platform also
+    // shows for the program file), is read on a helper thread meanwhile.
+    const std::span<const IconResource> icons = GetResources().icons;
+    if (const auto lowest = std::ranges::min_element(icons, {}, &IconResource::id); lowest != icons.end()) {
+        PreloadIcon(lowest->id);
     }
     // Without the translation file Qt's texts stay English; nothing else changes.
     const QString language = ResourceLanguage();
@@ -78,12 +93,14 @@ QtApplication::QtApplication(int& argc, char** argv) {
         QCoreApplication::installTranslator(translator.get());
         m_translator = std::move(translator);
     }
+    fontConfiguration.join();
     // Qt takes the user's locale; numbers are always formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
 }
 
 QtApplication::~QtApplication() {
+    DropPreloadedIcons();
     m_translator.reset();
     m_app.reset();
     FlushQtMessageLog();

@@ -17,6 +17,11 @@ namespace {
 bool g_inStartup = false;
 std::terminate_handler g_previousTerminate = nullptr;
 const char* g_removeOnFailure = nullptr;
+// The connection that DisplayProblem opened, held until Qt has its own: an X
+// server with no other client resets itself when the last one disconnects,
+// and a client that connects during the reset waits tens of milliseconds for
+// it, or is dropped.
+xcb_connection_t* g_displayCheck = nullptr;
 
 // write(2) needs no memory, which is what may have run out.
 void Write(const char* text, std::size_t length) {
@@ -117,14 +122,22 @@ std::string DisplayProblem() {
     if (error == 0 && screen >= xcb_setup_roots_length(xcb_get_setup(connection))) {
         error = XCB_CONN_CLOSED_INVALID_SCREEN;
     }
+    if (error == 0) {
+        g_displayCheck = connection;
+        return {};
+    }
     xcb_disconnect(connection);
-    if (error == 0) return {};
     switch (error) {
     case XCB_CONN_CLOSED_PARSE_ERR: return "is not a display name";
     case XCB_CONN_CLOSED_INVALID_SCREEN: return "names a screen the display does not have";
     case XCB_CONN_CLOSED_MEM_INSUFFICIENT: return "could not be opened: out of memory";
     default: return "cannot be opened: no X server answers there, or it refuses the connection";
     }
+}
+
+void CloseDisplayCheck() {
+    if (g_displayCheck) xcb_disconnect(g_displayCheck);
+    g_displayCheck = nullptr;
 }
 
 }  // namespace afx

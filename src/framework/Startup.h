@@ -33,7 +33,12 @@ std::string AddressSpaceProblem(std::size_t headroomBytes);
 /// Why the window cannot open on the X display that DISPLAY names, as what
 /// that display "is not" or "cannot" do ("cannot be opened: ..."): empty when
 /// it can, or when Qt is set to use another platform. The caller names the
-/// display, as it names any text a user gave.
+/// display, as it names any text a user gave. When it can, the connection
+/// that found so stays open until CloseDisplayCheck, so that the X server is
+/// never left without a client before Qt connects.
 std::string DisplayProblem();
+/// Closes the connection DisplayProblem kept open; call it once Qt has its
+/// own. Does nothing when none is open.
+void CloseDisplayCheck();
 
 }  // namespace afx

@@ -7,10 +7,6 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include <fontconfig/fontconfig.h>
-
-#include <thread>
-
 namespace {
 
 CWinApp* g_app = nullptr;
@@ -120,12 +116,7 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
 }
 
 int WinMain(int argc, char** argv) {
-    // Reading the font configuration takes several milliseconds; it runs on a
-    // helper thread while Qt connects to the display, and is done before the
-    // first window needs a font.
-    std::thread fontConfiguration([] { FcInit(); });
     const QtApplication application(argc, argv);
-    fontConfiguration.join();
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
     // A dialog application has no message loop of its own: InitInstance runs

@@ -94,10 +94,8 @@ HICON AfxLoadIcon(UINT id) {
     // Icons load once and live for the whole process, as resource icons do.
     static std::map<UINT, std::unique_ptr<CIconImage>> cache;
     if (auto it = cache.find(id); it != cache.end()) return it->second.get();
-    const afx::IconResource* res = afx::FindIcon(id);
-    if (!res) return nullptr;
     auto image = std::make_unique<CIconImage>();
-    image->icon = afx::IconFromIco(res->icoFile);
+    image->icon = afx::LoadIconResource(id);
     if (image->icon.isNull()) return nullptr;
     return cache.emplace(id, std::move(image)).first->second.get();
 }
