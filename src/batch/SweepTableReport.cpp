@@ -109,7 +109,7 @@ void WriteSweepTable(std::ostream& out, const bench::SweepRun& run, const System
             out << "\n";
         }
         if (r.bends.empty()) {
-            out << "  bends: none; neighbouring levels differ by less than " << Fixed(bench::kBendRatio, 1, "%.2f") << "x\n";
+            out << "  bends: none; no level costs " << Fixed(bench::kBendRatio, 1, "%.2f") << "x the one below it or more\n";
         }
         for (const bench::CurveBend& bend : r.bends) {
             out << "  bends from " << LevelName(bend.fromLevel) << " to " << LevelName(bend.toLevel) << " at about "

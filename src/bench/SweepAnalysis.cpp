@@ -87,7 +87,8 @@ std::vector<CurveBend> Bends(const std::vector<CurvePoint>& curve, const std::ve
         const LevelCost& large = levels[i + 1];
         if (!small.nsPerElement || !large.nsPerElement || *small.nsPerElement <= 0) continue;
         const double ratio = *large.nsPerElement / *small.nsPerElement;
-        if (ratio <= kBendRatio && ratio >= 1 / kBendRatio) continue;
+        // A larger level never makes a store cheaper: a drop is the clicks' spread.
+        if (ratio <= kBendRatio) continue;
         const double target = std::sqrt(*small.nsPerElement * *large.nsPerElement);
         // From where the smaller level's own sizes end (half its size: the
         // rest of the curve inside it is its plateau, and a spike there is
@@ -98,9 +99,7 @@ std::vector<CurveBend> Bends(const std::vector<CurvePoint>& curve, const std::ve
             const CurvePoint& p = curve[k - 1];
             const CurvePoint& q = curve[k];
             if (static_cast<double>(p.bytes) <= from || static_cast<double>(q.bytes) > to) continue;
-            const bool crosses = ratio > 1 ? p.nsPerElement < target && q.nsPerElement >= target
-                                           : p.nsPerElement > target && q.nsPerElement <= target;
-            if (!crosses) continue;
+            if (!(p.nsPerElement < target && q.nsPerElement >= target)) continue;
             const double t = std::log(target / p.nsPerElement) / std::log(q.nsPerElement / p.nsPerElement);
             const double bytes = std::exp(std::log(static_cast<double>(p.bytes)) +
                                           t * std::log(static_cast<double>(q.bytes) / static_cast<double>(p.bytes)));

@@ -50,8 +50,8 @@ std::vector<std::vector<std::size_t>> LevelMembers(const std::vector<std::size_t
 /// One LevelCost per data cache level, then main memory.
 std::vector<LevelCost> LevelCosts(const std::vector<CurvePoint>& curve, const std::vector<CacheInfo>& dataLevels);
 
-/// Two neighbouring levels whose costs differ by more than this are said to
-/// bend the curve; closer than this, the curve is flat there.
+/// Where the larger arrays' level costs more than this times the smaller
+/// ones', the curve bends; below it, the curve is flat there.
 inline constexpr double kBendRatio = 1.15;
 
 /// Where the curve passes from one level's cost to the next.
@@ -65,7 +65,9 @@ struct CurveBend {
     double ratio = 0;   ///< the larger arrays' cost over the smaller ones'
 };
 
-/// The bends between neighbouring levels with a cost each, by kBendRatio.
+/// The bends between neighbouring levels with a cost each, by kBendRatio;
+/// only rises: a larger level never makes a store cheaper, and a drop is the
+/// clicks' own spread.
 std::vector<CurveBend> Bends(const std::vector<CurvePoint>& curve, const std::vector<LevelCost>& levels);
 
 }  // namespace bench

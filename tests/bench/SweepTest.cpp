@@ -246,6 +246,9 @@ TEST(SweepTest, EachLevelsCostAndWhereTheCurveBends) {
     const std::vector<bench::LevelCost> short_ = bench::LevelCosts(curve, kCaches);
     EXPECT_FALSE(short_[3].nsPerElement);
     EXPECT_EQ(bench::Bends(curve, short_).size(), 1u);
+    // A level that costs less than the one below it is the clicks' spread, not a bend.
+    for (bench::CurvePoint& p : curve) p.nsPerElement = p.bytes <= (32u << 10) ? 4 : p.nsPerElement;
+    EXPECT_TRUE(bench::Bends(curve, bench::LevelCosts(curve, kCaches)).empty());
 }
 
 }  // namespace
