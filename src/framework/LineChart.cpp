@@ -30,6 +30,20 @@ QString XText(double x, LineChart::XUnit unit) {
     return QString::number(x, 'g', 3) + QLatin1Char(' ') + QLatin1String(kUnits[u]);
 }
 
+// The pen of each line in turn: the data lines in the colours in order,
+// solid; the reference lines grey, each in a dash pattern of its own.
+class Pens {
+public:
+    QPen Next(const ChartLine& line, double width) {
+        static const Qt::PenStyle kReferenceStyles[] = {Qt::DashLine, Qt::DotLine, Qt::DashDotLine};
+        if (line.reference) return QPen(QColor(110, 110, 110), width, kReferenceStyles[m_references++ % std::size(kReferenceStyles)]);
+        return QPen(kLineColours[m_colours++ % std::size(kLineColours)], width, Qt::SolidLine);
+    }
+
+private:
+    std::size_t m_colours = 0, m_references = 0;
+};
+
 QString YText(double y) {
     // "1000", not "1e+03".
     return y >= 1000 ? QString::number(y, 'f', 0) : QString::number(y, 'g', 3);
@@ -156,9 +170,9 @@ void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, cons
     // The lines, clipped to the plot, then their legend to the right.
     p.save();
     p.setClipRect(plot.adjusted(-4, -4, 4, 4));
-    int colour = 0;
+    Pens linePens;
     for (const ChartLine& line : chart.lines) {
-        const QColor c = line.reference ? QColor(110, 110, 110) : kLineColours[colour++ % std::size(kLineColours)];
+        const QPen pen = linePens.Next(line, line.reference ? 1.6 : 2.0);
         QPainterPath path;
         bool started = false;
         std::vector<QPointF> dots;
@@ -170,21 +184,20 @@ void PaintLineChart(QPainter& p, const QRect& area, const LineChart& chart, cons
             started = true;
             dots.push_back(at);
         }
-        p.setPen(QPen(c, line.reference ? 1.6 : 2.0, line.reference ? Qt::DashLine : Qt::SolidLine));
+        p.setPen(pen);
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
         if (!line.reference) {
-            p.setBrush(c);
+            p.setBrush(pen.color());
             for (const QPointF& d : dots) p.drawEllipse(d, 2.5, 2.5);
         }
     }
     p.restore();
-    colour = 0;
+    Pens legendPens;
     int legendY = plot.top();
     for (const ChartLine& line : chart.lines) {
-        const QColor c = line.reference ? QColor(110, 110, 110) : kLineColours[colour++ % std::size(kLineColours)];
         const int x = plot.right() + 16;
-        p.setPen(QPen(c, 2.0, line.reference ? Qt::DashLine : Qt::SolidLine));
+        p.setPen(legendPens.Next(line, 2.0));
         p.drawLine(x, legendY + lineHeight / 2, x + 18, legendY + lineHeight / 2);
         p.setPen(Qt::black);
         p.drawText(QRect(x + 24, legendY, legendWidth + 4, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
