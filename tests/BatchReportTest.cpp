@@ -257,33 +257,9 @@ protected:
         fs::create_directories(file.parent_path());
         std::ofstream(file) << text << "\n";
     }
-    void WriteCache(int index, const char* size, const char* type, const char* level, const char* map) {
-        const fs::path dir = root / ("index" + std::to_string(index));
-        const std::pair<const char*, const char*> files[] = {
-            {"size", size}, {"type", type}, {"level", level}, {"shared_cpu_map", map}};
-        for (const auto& [name, text] : files) Write(dir / name, text);
-    }
     ScratchFolder scratch{"velquor-sysfs"};
     const fs::path& root = scratch.path();
 };
-
-TEST_F(SysfsTest, CachesAsGoogleBenchmarkReadsThem) {
-    WriteCache(0, "32K", "Data", "1", "00000001");
-    WriteCache(1, "32M", "Unified", "3", "ff,0000000f");
-    WriteCache(2, "12Q", "Unified", "2", "1");  // not understood: left out, the next one still read
-    WriteCache(3, "512", "Instruction", "1", "3");
-    const std::vector<batch::CacheInfo> caches = batch::ReadCaches(root);
-    ASSERT_EQ(caches.size(), 3u);
-    EXPECT_EQ(caches[0].sizeBytes, 32 * 1024);
-    EXPECT_EQ(caches[0].numSharing, 1);
-    EXPECT_EQ(caches[1].type, "Unified");
-    EXPECT_EQ(caches[1].level, 3);
-    EXPECT_EQ(caches[1].sizeBytes, 32LL * 1024 * 1024);
-    EXPECT_EQ(caches[1].numSharing, 12);
-    EXPECT_EQ(caches[2].sizeBytes, 512);
-    EXPECT_EQ(caches[2].numSharing, 2);
-    EXPECT_TRUE(batch::ReadCaches(root / "missing").empty());
-}
 
 TEST_F(SysfsTest, ScalingFromTheGovernorsOrUnknownWithoutCpufreq) {
     fs::create_directories(root / "cpu0");

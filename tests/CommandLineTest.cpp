@@ -53,13 +53,21 @@ std::string Parsed(const std::vector<std::string>& args) {
         if (!o.plot.empty()) out << " plot=" << o.plot;
         if (Names(o.variants) != "O3") out << " variants=" << Names(o.variants);
         if (o.baseline) out << " baseline=" << o.baseline->buttonId << "/" << o.baseline->variant->name;
+    } else if (line.mode == batch::Mode::Sweep) {
+        const batch::Options& o = line.options;
+        out << "sweep buttons=" << Ids(o.buttons);
+        if (o.sizes) out << " sizes=" << o.sizes->from << ":" << o.sizes->to << ":" << o.sizes->perDoubling;
+        if (o.clickBudget != bench::kSweepClickBudget) out << " budget=" << o.clickBudget.count();
+        if (o.repetitions != bench::kSweepRepetitions) out << " repetitions=" << o.repetitions;
+        if (o.seed) out << " seed=" << *o.seed;
+        if (o.baseline) out << " baseline=" << o.baseline->buttonId;
     } else if (line.mode == batch::Mode::Disasm) {
         const batch::DisasmOptions& d = line.disasm;
         out << "disasm " << Ids(d.buttons) << (d.syntax == disasm::Syntax::Att ? " att" : "") << (d.json ? " json" : "")
             << (d.hot ? " hot" : "");
         if (Names(d.variants) != "O3") out << " variants=" << Names(d.variants);
     } else {
-        const char* modes[] = {"window", "batch", "disasm", "list", "help", "version"};
+        const char* modes[] = {"window", "batch", "sweep", "disasm", "list", "help", "version"};
         out << modes[static_cast<int>(line.mode)];
     }
     return out.str();
@@ -91,12 +99,31 @@ const Case kCases[] = {
     {{"--batch", "--\x1b]0;title\x07"}, "error: unknown option '--\\x1b]0;title\\x07' (try --help)"},
     {{"--list", "extra"}, "error: unexpected argument 'extra' (try --help)"},
     {{"--disasm", "1004", "extra"}, "error: unexpected argument 'extra' (try --help)"},
-    {{"--buttons", "1000"}, "error: --buttons requires --batch"},
-    {{"--disasm", "1004", "--count", "5"}, "error: --count requires --batch"},
+    {{"--buttons", "1000"}, "error: --buttons needs --batch or --sweep"},
+    {{"--disasm", "1004", "--count", "5"}, "error: --count needs --batch"},
     {{"--hot"}, "error: --hot requires --disasm"},
     {{"--syntax", "att"}, "error: --syntax requires --disasm"},
-    {{"--format", "json"}, "error: --format needs --batch or --disasm"},
+    {{"--format", "json"}, "error: --format needs --batch, --sweep or --disasm"},
     {{"--variant", "O0"}, "error: --variant needs --batch or --disasm"},
+
+    // A sweep: the buttons that can take another size, its own counts, interleaved rounds.
+    {{"--sweep"}, "sweep buttons=1000,1002,1004,1006,1008,1010,1018,1016,1020,1035,1032,1030,1037,1039,1041,1043"},
+    {{"--sweep", "--buttons", "all", "--sizes", "10:1000:3", "--budget", "50", "--repetitions", "5", "--seed", "9"},
+     "sweep buttons=1000,1002,1004,1006,1008,1010,1018,1016,1020,1035,1032,1030,1037,1039,1041,1043,1053 sizes=10:1000:3 "
+     "budget=50 repetitions=5 seed=9"},
+    {{"--sweep", "--sizes", "1:2"}, "sweep buttons=1000,1002,1004,1006,1008,1010,1018,1016,1020,1035,1032,1030,1037,1039,1041,1043 sizes=1:2:4"},
+    {{"--sweep", "--count", "5"}, "error: --count sets the window's count field, which a sweep does not read"},
+    {{"--sweep", "--order", "blocks"}, "error: --order is for --batch: a sweep always runs its sizes in interleaved rounds"},
+    {{"--sweep", "--variant", "O0"}, "error: --variant is for --batch and --disasm, not --sweep"},
+    {{"--sweep", "--buttons", "1000,1022"}, "error: 1022 fills a fixed local array of 100000 elements on the stack"},
+    {{"--sweep", "--buttons", "1055"}, "error: 1055 moves a pointer and stores nothing"},
+    {{"--sweep", "--sizes", "10-100"}, "error: --sizes takes FROM:TO or FROM:TO:PER_DOUBLING, whole numbers of elements, not '10-100'"},
+    {{"--sweep", "--sizes", "1:2:3:4"}, "error: --sizes takes FROM:TO"},
+    {{"--sweep", "--budget", "0"}, "error: --budget must be a whole number of milliseconds from 1 to 600000, not '0'"},
+    {{"--batch", "--sizes", "1:2"}, "error: --sizes needs --sweep"},
+    {{"--sweep", "--list"}, "error: --sweep excludes --list"},
+    {{"--sweep", "--buttons", "1004,1008", "--baseline", "1008"}, "sweep buttons=1004,1008 baseline=1008"},
+    {{"--sweep", "--buttons", "1004", "--baseline", "1008"}, "error: --baseline 1008 is not among the buttons run"},
 
     // A flag takes no value; no option is given twice (a second would silently replace the first).
     {{"--disasm", "1000", "--hot=1"}, "error: --hot takes no value; remove '=1'"},
@@ -217,8 +244,9 @@ TEST(CommandLineTest, EachLineGivesItsModeAndOptionsOrOneLineThatSaysWhatIsWrong
 
 TEST(CommandLineTest, TheHelpDescribesEveryOption) {
     const std::string help = batch::HelpText();
-    for (const char* option : {"--batch", "--buttons LIST", "--count TEXT", "--repetitions N", "--order ORDER", "--seed N",
-                               "--format F", "--output FILE", "--plot FILE", "--variant LIST", "--baseline ID[/V]", "--disasm LIST",
+    for (const char* option : {"--batch", "--sweep", "--sizes FROM:TO[:P]", "--budget MS", "--buttons LIST", "--count TEXT",
+                               "--repetitions N", "--order ORDER", "--seed N", "--format F", "--output FILE", "--plot FILE",
+                               "--variant LIST", "--baseline ID[/V]", "--disasm LIST",
                                "--syntax S", "--hot", "--list", "--version", "Exit status"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }

@@ -38,15 +38,16 @@ protected:
 TEST_F(KernelMenuTest, ARightClickOnABenchmarkButtonOffersItsMachineCodeAndItsBuilds) {
     for (int id : {1000, 1004, 1014, 1043}) {
         const std::vector<CMenu::Item> items = drv.RightClick(id);
-        ASSERT_EQ(items.size(), 2u) << id;
+        ASSERT_EQ(items.size(), 3u) << id;
         EXPECT_EQ(items[0].id, res::ID_KERNEL_DISASM);
         EXPECT_EQ(items[0].text, kMenuText);
         EXPECT_EQ(items[1].id, res::ID_KERNEL_VARIANTS);
         EXPECT_EQ(items[1].text, CString(L"ビルドの違いを比べる(&B)..."));
+        EXPECT_EQ(items[2].id, res::ID_KERNEL_SWEEP);
     }
     // The menu key on a focused button offers the same.
     const std::vector<CMenu::Item> byKey = drv.RightClick(1008, 0, true);
-    ASSERT_EQ(byKey.size(), 2u);
+    ASSERT_EQ(byKey.size(), 3u);
     EXPECT_EQ(byKey[0].id, res::ID_KERNEL_DISASM);
     EXPECT_EQ(byKey[1].id, res::ID_KERNEL_VARIANTS);
     EXPECT_TRUE(drv.OwnedDialogs().empty()) << "a dismissed menu opens nothing";

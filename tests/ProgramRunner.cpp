@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -21,7 +22,8 @@ std::string Slurp(const fs::path& file) {
 }
 
 // In the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void StartChild(const char* outFile, const char* errFile, const Limits& limits, char** argv, char** envp) {
+[[noreturn]] void StartChild(const char* file, const char* outFile, const char* errFile, const Limits& limits, char** argv,
+                             char** envp) {
     const int out = open(outFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errFile, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
@@ -35,16 +37,15 @@ std::string Slurp(const fs::path& file) {
         const rlimit address{*limits.addressBytes, *limits.addressBytes};
         if (setrlimit(RLIMIT_AS, &address) != 0) _exit(126);
     }
-    execve(VELQUOR_EXE, argv, envp);
+    execve(file, argv, envp);
     _exit(127);
 }
-}  // namespace
 
-Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch,
-                   const Limits& limits) {
+Outcome Run(const char* file, const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch,
+            const Limits& limits) {
     const fs::path errFile = scratch / "stderr.txt";
     const fs::path outFile = scratch / "stdout.txt";
-    std::vector<char*> argv{const_cast<char*>(VELQUOR_EXE)};
+    std::vector<char*> argv{const_cast<char*>(file)};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
@@ -53,7 +54,7 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::
     Outcome outcome;
     const pid_t pid = fork();
     if (pid < 0) return outcome;
-    if (pid == 0) StartChild(outFile.c_str(), errFile.c_str(), limits, argv.data(), envp.data());
+    if (pid == 0) StartChild(file, outFile.c_str(), errFile.c_str(), limits, argv.data(), envp.data());
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (waitpid(pid, &status, WNOHANG) == 0) {
@@ -71,4 +72,16 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::
     fs::remove(errFile);
     fs::remove(outFile);
     return outcome;
+}
+}  // namespace
+
+Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch,
+                   const Limits& limits) {
+    return Run(VELQUOR_EXE, args, env, scratch, limits);
+}
+
+std::optional<Outcome> CompareReports(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const char* tool = "/usr/share/benchmark/compare.py";
+    if (!std::filesystem::exists(tool) || std::system("/usr/bin/python3 -c 'import scipy' 2>/dev/null") != 0) return std::nullopt;
+    return Run("/usr/bin/python3", {tool, "benchmarks", a.string(), b.string()}, {"PATH=/usr/bin:/bin"}, a.parent_path(), {});
 }

@@ -27,3 +27,7 @@ struct Limits {
 /// scratch folder's files for its output; kills it after a minute.
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                    const std::filesystem::path& scratch, const Limits& limits = {});
+
+/// What Google Benchmark's compare.py prints for two reports, with its exit
+/// status; none where the tool or SciPy is not installed.
+std::optional<Outcome> CompareReports(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -2,6 +2,7 @@
 #include "batch/Batch.h"
 #include "batch/Disasm.h"
 #include "batch/Options.h"
+#include "batch/SweepMode.h"
 #include "batch/OutputFile.h"
 #include "batch/Text.h"
 #include "framework/Startup.h"
@@ -115,6 +116,10 @@ int RunWithoutWindow(const batch::CommandLine& command, bool stackRaised, int& a
         // report, as a failed click, not the end of the program.
         afx::EndStartup();
         return batch::BatchMain(argc, argv, command.options);
+    case batch::Mode::Sweep:
+        if (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom)) return 1;
+        afx::EndStartup();
+        return batch::SweepMain(argc, argv, command.options);
     case batch::Mode::Disasm:
         // --hot runs the kernels, and needs what the batch mode needs.
         if (command.disasm.hot && (!EnsureStack(stackRaised) || !EnsureAddressSpace(kBatchHeadroom))) return 1;

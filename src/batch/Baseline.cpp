@@ -5,6 +5,7 @@
 #include "Stability.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace batch {
@@ -40,6 +41,20 @@ std::string CheckBaseline(Options& options) {
                " repetitions make one round; give --repetitions " + std::to_string(kClicksPerRound + 1) + " or more";
     }
     return {};
+}
+
+std::string RatioText(const RatioToBaseline& to) {
+    if (to.isBaseline) return to.ratio ? "baseline" : "baseline: " + to.whyNone;
+    if (!to.ratio) return "no ratio: " + to.whyNone;
+    const bench::PairedRatio& ratio = *to.ratio;
+    char cell[96];
+    if (ratio.low && ratio.high) {
+        std::snprintf(cell, sizeof cell, "%.3f [%.3f, %.3f]%s", ratio.median, *ratio.low, *ratio.high,
+                      ratio.DifferenceShown() ? "" : " no difference shown");
+    } else {
+        std::snprintf(cell, sizeof cell, "%.3f (%d rounds: no interval below %d)", ratio.median, ratio.rounds, bench::kIntervalRounds);
+    }
+    return cell;
 }
 
 void CompareWithBaseline(std::vector<ButtonResult>& results, const BaselineName& baseline) {

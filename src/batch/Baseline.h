@@ -31,6 +31,10 @@ struct RatioToBaseline {
     std::string whyNone;
 };
 
+/// "4.712 [4.523, 4.901]" (with "no difference shown" where the interval
+/// holds 1), "baseline", or why there is no ratio: what a table shows.
+std::string RatioText(const RatioToBaseline& to);
+
 /// Sets every result's ratio to the baseline's result.
 void CompareWithBaseline(std::vector<ButtonResult>& results, const BaselineName& baseline);
 

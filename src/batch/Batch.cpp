@@ -3,7 +3,7 @@
 #include "CsvReport.h"
 #include "JsonReport.h"
 #include "Options.h"
-#include "OutputFile.h"
+#include "RunOutputs.h"
 #include "Results.h"
 #include "Runner.h"
 #include "Stability.h"
@@ -11,7 +11,6 @@
 #include "TableReport.h"
 #include "bench/Buttons.h"
 #include "framework/Chart.h"
-#include "framework/QtApplication.h"
 
 #include <unistd.h>
 
@@ -112,24 +111,8 @@ int ListMain(std::ostream& out) {
 }
 
 int BatchMain(int& argc, char** argv, const Options& options) {
-    auto fail = [](const std::string& why) {
-        std::fprintf(stderr, "velquor: %s\n", why.c_str());
-        return 2;
-    };
-    // Where the report and the chart go is settled before the run: a path
-    // that cannot be written costs no run.
-    auto opened = options.output.empty() ? OutputFile::StandardOutput() : OutputFile::Open(options.output);
-    if (auto* why = std::get_if<std::string>(&opened)) return fail(*why);
-    OutputFile& reportFile = std::get<OutputFile>(opened);
-    std::optional<OutputFile> plotFile;
-    if (!options.plot.empty()) {
-        auto chartFile = OutputFile::Open(options.plot);
-        if (auto* why = std::get_if<std::string>(&chartFile)) return fail(*why);
-        plotFile.emplace(std::move(std::get<OutputFile>(chartFile)));
-        if (plotFile->SameFileAs(reportFile)) {
-            return fail("cannot write " + options.plot + ": the report goes to the same file");
-        }
-    }
+    auto outputs = RunOutputs::Open(options);
+    if (const auto* why = std::get_if<std::string>(&outputs)) return BadRun(*why);
 
     const SystemInfo system = ReadSystemInfo(argc > 0 ? argv[0] : nullptr);
 
@@ -156,23 +139,15 @@ int BatchMain(int& argc, char** argv, const Options& options) {
         if (machine.moved) std::fprintf(stderr, "velquor: %s\n", MachineMovedNote(machine).c_str());
     }
 
-    int status = 0;
-    const std::string reportFailure = reportFile.WriteReport([&](std::ostream& report) {
-        switch (options.format) {
-        case Format::Table: WriteTable(report, run, system); break;
-        case Format::Csv: WriteCsv(report, run); break;
-        case Format::Json: WriteJson(report, run, system); break;
-        }
-    });
-    if (!reportFailure.empty()) status = fail(reportFailure);
-    if (plotFile) {
-        // Only the chart needs Qt, to draw; on its offscreen platform no display is needed.
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        afx::QtApplication application(argc, argv);
-        const std::optional<std::string> png = afx::RenderBarChartPng(MakeChart(run, system));
-        const std::string why = png ? plotFile->Write(*png) : "cannot draw the chart: the PNG encoder failed";
-        if (!why.empty()) status = fail(why);
-    }
+    const int status = std::get<RunOutputs>(outputs).Write(
+        [&](std::ostream& report) {
+            switch (options.format) {
+            case Format::Table: WriteTable(report, run, system); break;
+            case Format::Csv: WriteCsv(report, run); break;
+            case Format::Json: WriteJson(report, run, system); break;
+            }
+        },
+        [&] { return afx::RenderBarChartPng(MakeChart(run, system)); }, argc, argv);
     if (status) return status;
     for (const Click& c : run.clicks) {
         if (!c.measurement.Succeeded()) return 1;

@@ -1,5 +1,6 @@
 #include "JsonReport.h"
 
+#include "Json.h"
 #include "Results.h"
 #include "Stability.h"
 #include "bench/Buttons.h"
@@ -15,51 +16,7 @@
 namespace batch {
 namespace {
 
-std::string JsonString(std::string_view utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                out += buffer;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
-
 using Nanoseconds = std::chrono::duration<double, std::nano>;
-
-std::string JsonString(const std::wstring& text) {
-    return JsonString(Utf8(text));
-}
-
-std::string JsonNumber(double v) {
-    return ExactDecimal(v);
-}
-
-std::string JsonNumber(const std::optional<double>& v) {
-    return v ? ExactDecimal(*v) : std::string("null");
-}
-
-// Whole nanoseconds, or a half: the exact value.
-std::string JsonNumber(HalfNanoseconds d) {
-    const long long halves = d.count();
-    return std::to_string(halves / 2) + (halves % 2 ? ".5" : "");
-}
-
-std::string JsonNumber(std::chrono::nanoseconds d) {
-    return std::to_string(d.count());
-}
 
 std::string JsonArray(const std::vector<HalfNanoseconds>& values) {
     std::string out = "[";
@@ -84,44 +41,9 @@ void WriteStability(std::ostream& out, const BatchRun& run, const std::vector<Bu
     out << "\n    ]\n  }";
 }
 
-// The fields of a button's ratio to the baseline; ratio_note says why none.
-void WriteRatio(std::ostream& out, const RatioToBaseline& to) {
-    const std::optional<bench::PairedRatio>& ratio = to.ratio;
-    out << ", \"is_baseline\": " << (to.isBaseline ? "true" : "false")
-        << ", \"ratio_to_baseline\": " << (ratio ? JsonNumber(ratio->median) : "null")
-        << ", \"ratio_low\": " << JsonNumber(ratio ? ratio->low : std::nullopt)
-        << ", \"ratio_high\": " << JsonNumber(ratio ? ratio->high : std::nullopt)
-        << ", \"ratio_confidence\": " << (ratio && ratio->low ? JsonNumber(ratio->confidence) : "null")
-        << ", \"ratio_rounds\": " << (ratio ? ratio->rounds : 0)
-        << ", \"difference_shown\": " << (ratio && ratio->DifferenceShown() ? "true" : "false")
-        << ", \"ratio_note\": " << (ratio ? std::string("null") : JsonString(to.whyNone));
-}
-
 void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     out << "  \"context\": {\n";
-    out << "    \"date\": " << JsonString(system.date) << ",\n";
-    out << "    \"host_name\": " << JsonString(system.hostName) << ",\n";
-    out << "    \"executable\": " << JsonString(system.executable) << ",\n";
-    out << "    \"num_cpus\": " << system.cpuCount << ",\n";
-    if (system.mhzPerCpu) out << "    \"mhz_per_cpu\": " << static_cast<long long>(*system.mhzPerCpu + 0.5) << ",\n";
-    out << "    \"cpu_model\": " << JsonString(system.cpuModel) << ",\n";
-    if (system.cpuScalingEnabled) out << "    \"cpu_scaling_enabled\": " << (*system.cpuScalingEnabled ? "true" : "false") << ",\n";
-    out << "    \"caches\": [";
-    for (std::size_t i = 0; i < system.caches.size(); ++i) {
-        const CacheInfo& c = system.caches[i];
-        out << (i ? ",\n" : "\n") << "      {\"type\": " << JsonString(c.type) << ", \"level\": " << c.level
-            << ", \"size\": " << c.sizeBytes << ", \"num_sharing\": " << c.numSharing << "}";
-    }
-    out << (system.caches.empty() ? "],\n" : "\n    ],\n");
-    if (system.loadAverage) {
-        const auto& load = *system.loadAverage;
-        out << "    \"load_avg\": [" << JsonNumber(load[0]) << ", " << JsonNumber(load[1]) << ", " << JsonNumber(load[2])
-            << "],\n";
-    }
-    out << "    \"library_build_type\": " << JsonString(system.libraryBuildType) << ",\n";
-    out << "    \"build_type\": " << JsonString(system.buildType) << ",\n";
-    out << "    \"compiler\": " << JsonString(system.compiler) << ",\n";
-    out << "    \"compiler_flags\": " << JsonString(system.compilerFlags) << ",\n";
+    WriteMachineContext(out, system);
     // The aggregates count only the clicks marked "follows_own_click": not
     // the button's first ("first_click", fresh memory) nor, in rounds, the
     // first of each round (after other buttons have taken the caches).
@@ -137,9 +59,8 @@ void WriteContext(std::ostream& out, const BatchRun& run, const SystemInfo& syst
     // The limits each click's fraction_of_limit was set against.
     out << "    \"store_limits\": [";
     for (auto it = run.storeLimits.begin(); it != run.storeLimits.end(); ++it) {
-        const bool spread = it->first.placement == bench::StorePlacement::SpreadOverGlobalArray;
-        out << (it == run.storeLimits.begin() ? "" : ", ") << "{\"bytes\": " << it->first.bytes << ", \"placement\": \""
-            << (spread ? "spread_over_global_array" : "reused") << "\", \"bytes_per_second\": " << JsonNumber(it->second)
+        out << (it == run.storeLimits.begin() ? "" : ", ") << "{\"bytes\": " << it->first.bytes
+            << ", \"bytes_per_second\": " << JsonNumber(it->second)
             << "}";
     }
     out << "]";
@@ -236,7 +157,7 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
                 << ", \"real_time\": " << aggregate.field(r.elapsed) << ", \"cpu_time\": " << aggregate.field(r.cpuTime)
                 << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount
                 << ", \"variant\": " << variant;
-            if (r.toBaseline && std::string_view(aggregate.name) == "median") WriteRatio(out, *r.toBaseline);
+            if (r.toBaseline && std::string_view(aggregate.name) == "median") WriteRatioFields(out, *r.toBaseline);
             if (aggregate.time && button != nullptr) {
                 const StoreRate rate = RateOf(run, *button, r.elementCount, aggregate.time(r.elapsed));
                 out << ", \"bytes_per_second\": " << JsonNumber(rate.bytesPerSecond)

@@ -86,7 +86,7 @@ void ParseFormat(const std::string& text, CommandLine& line) {
         line.disasm.json = text == "json";
         return;
     }
-    if (line.mode != Mode::Batch) Refuse("--format needs --batch or --disasm");
+    if (line.mode != Mode::Batch && line.mode != Mode::Sweep) Refuse("--format needs --batch, --sweep or --disasm");
     if (text == "table") line.options.format = Format::Table;
     else if (text == "csv") line.options.format = Format::Csv;
     else if (text == "json") line.options.format = Format::Json;
@@ -144,6 +144,7 @@ std::vector<const bench::Variant*> ParseVariants(const std::string& list, bool t
 void ParseVariantOption(const std::string& list, CommandLine& line) {
     if (line.mode == Mode::Disasm) line.disasm.variants = ParseVariants(list, false);
     else if (line.mode == Mode::Batch) line.options.variants = ParseVariants(list, true);
+    else if (line.mode == Mode::Sweep) Refuse("--variant is for --batch and --disasm, not --sweep");
     else Refuse("--variant needs --batch or --disasm");
 }
 
@@ -171,12 +172,75 @@ std::string ParseOutputFile(const std::string& option, const std::string& path) 
     return path;
 }
 
+// FROM:TO or FROM:TO:PER_DOUBLING, whole numbers; their order and range are
+// the sweep's plan to judge, which knows the arrays and the memory.
+bench::SweepRequest::Sizes ParseSizes(const std::string& text) {
+    std::vector<std::optional<int>> parts;
+    for (std::size_t begin = 0; begin <= text.size();) {
+        const std::size_t colon = std::min(text.find(':', begin), text.size());
+        parts.push_back(ParseNumber<int>(std::string_view(text).substr(begin, colon - begin)));
+        begin = colon + 1;
+    }
+    if ((parts.size() != 2 && parts.size() != 3) || std::find(parts.begin(), parts.end(), std::nullopt) != parts.end()) {
+        Refuse("--sizes takes FROM:TO or FROM:TO:PER_DOUBLING, whole numbers of elements, not " + Quoted(text));
+    }
+    bench::SweepRequest::Sizes sizes{*parts[0], *parts[1], bench::kSweepPointsPerDoubling};
+    if (parts.size() == 3) sizes.perDoubling = *parts[2];
+    return sizes;
+}
+
+constexpr int kMaxBudgetMilliseconds = 600000;
+
+std::chrono::milliseconds ParseBudget(const std::string& text) {
+    const std::optional<int> ms = ParseNumber<int>(text);
+    if (!ms || *ms < 1 || *ms > kMaxBudgetMilliseconds) {
+        Refuse("--budget must be a whole number of milliseconds from 1 to " + std::to_string(kMaxBudgetMilliseconds) + ", not " +
+               Quoted(text));
+    }
+    return std::chrono::milliseconds(*ms);
+}
+
+// Options that only one of the two running modes takes, and what each is for.
+void RefuseOtherModesOptions(const CLI::App& app, Mode mode) {
+    const bool running = mode == Mode::Batch || mode == Mode::Sweep;
+    for (const char* name : {"--buttons", "--repetitions", "--seed", "--output", "--plot"}) {
+        if (!running && app.count(name) > 0) Refuse(std::string(name) + " needs --batch or --sweep");
+    }
+    for (const char* name : {"--count", "--order"}) {
+        if (app.count(name) == 0 || mode == Mode::Batch) continue;
+        if (mode == Mode::Sweep) {
+            Refuse(std::string(name) + (std::string_view(name) == "--count"
+                                            ? " sets the window's count field, which a sweep does not read: its counts "
+                                              "come from --sizes"
+                                            : " is for --batch: a sweep always runs its sizes in interleaved rounds"));
+        }
+        Refuse(std::string(name) + " needs --batch");
+    }
+    for (const char* name : {"--sizes", "--budget"}) {
+        if (app.count(name) > 0 && mode != Mode::Sweep) Refuse(std::string(name) + " needs --sweep");
+    }
+}
+
+// A sweep's buttons: the visible ones that can take another size unless
+// --buttons names them, and then each must.
+void SettleSweep(const CLI::App& app, Options& o) {
+    if (app.count("--repetitions") == 0) o.repetitions = bench::kSweepRepetitions;
+    if (!o.buttonsGiven) {
+        std::erase_if(o.buttons, [](int id) { return bench::SweepRefusal(*bench::FindButton(id)).has_value(); });
+        return;
+    }
+    for (int id : o.buttons) {
+        if (auto why = bench::SweepRefusal(*bench::FindButton(id))) Refuse(*why + "; leave it out of --sweep");
+    }
+}
+
 // The help lists each option with the name of its value and its text; which
 // options go together the groups and the usage line say.
 class HelpFormatter : public CLI::Formatter {
 public:
     std::string make_usage(const CLI::App*, std::string) const override {
-        return "Usage: velquor [--batch [OPTIONS] | --disasm LIST [OPTIONS] | --list | --help | --version]\n"
+        return "Usage: velquor [--batch [OPTIONS] | --sweep [OPTIONS] | --disasm LIST [OPTIONS] | --list | --help |\n"
+               "               --version]\n"
                "Without arguments velquor starts the window.\n";
     }
     std::string make_option_opts(const CLI::Option* option) const override {
@@ -202,6 +266,9 @@ void Describe(CLI::App& app, CommandLine& line) {
             ->disable_flag_override();
     };
     CLI::Option* batchFlag = mode("--batch", Mode::Batch, "run buttons without a window and report");
+    CLI::Option* sweepFlag = mode("--sweep", Mode::Sweep,
+                                  "run each button's fill over a series of array sizes, from the first cache\n"
+                                  "level to main memory, without a window, and report");
     CLI::Option* listFlag = mode("--list", Mode::List,
                                  "print one line per button, all 22 (hidden ones marked): id, caption,\n"
                                  "whether it reads the count field");
@@ -218,7 +285,8 @@ void Describe(CLI::App& app, CommandLine& line) {
             ->group(modes);
     app.set_help_flag("-h,--help", "print this text")->group(modes);
     CLI::Option* versionFlag = mode("--version", Mode::Version, "print the version block");
-    batchFlag->excludes(listFlag)->excludes(versionFlag)->excludes(disasmFlag);
+    batchFlag->excludes(listFlag)->excludes(versionFlag)->excludes(disasmFlag)->excludes(sweepFlag);
+    sweepFlag->excludes(listFlag)->excludes(versionFlag)->excludes(disasmFlag);
     listFlag->excludes(versionFlag)->excludes(disasmFlag);
     disasmFlag->excludes(versionFlag);
 
@@ -226,17 +294,21 @@ void Describe(CLI::App& app, CommandLine& line) {
     auto option = [&](const char* name, const char* valueName, const std::string& text, auto store) {
         return app.add_option_function<std::string>(name, store, text)
             ->type_name(valueName)
-            ->group("Options of --batch")
-            ->needs(batchFlag);
+            ->group("Options of --batch and --sweep");
     };
     option("--buttons", "LIST",
            "button ids separated by commas, each at most once, or \"all\"; default: the 20 visible\n"
-           "buttons (1053 and 1055 run only when named)",
-           [&o](const std::string& v) { o.buttons = ParseButtons("--buttons", v); });
+           "buttons (1053 and 1055 run only when named); --sweep: those of them that read the count",
+           [&o](const std::string& v) {
+               o.buttons = ParseButtons("--buttons", v);
+               // "all" asks for every button the mode can run, not for each one by name.
+               o.buttonsGiven = v != "all";
+           });
     option("--count", "TEXT",
            "text pasted into the count field before the runs; default: the field's own \"100000\"",
            [&o](const std::string& v) { o.countText = std::wstring(CString(v.c_str()).GetString()); });
-    option("--repetitions", "N", "clicks per button, 1 to " + std::to_string(kMaxRepetitions) + "; default 11",
+    option("--repetitions", "N", "clicks per button (--sweep: per size), 1 to " + std::to_string(kMaxRepetitions) +
+               "; default 11 (--sweep: " + std::to_string(bench::kSweepRepetitions) + ")",
            [&o](const std::string& v) { o.repetitions = ParseRepetitions(v); });
     option("--order", "ORDER",
            "rounds (default): each button's clicks in rounds of up to " + std::to_string(kClicksPerRound) +
@@ -263,12 +335,33 @@ void Describe(CLI::App& app, CommandLine& line) {
            "every button's time as a ratio to button ID's (in variant V; default: " + std::string(bench::DefaultVariant().name) +
                ", or the one\nvariant run), round by round, with a 95 % interval from " + std::to_string(bench::kIntervalRounds) +
                " rounds on (--repetitions " + std::to_string((bench::kIntervalRounds - 1) * kClicksPerRound + 1) +
-               "); needs\nrounds, at least 2 (--repetitions " + std::to_string(kClicksPerRound + 1) + "). --plot then draws the ratios",
+               "); needs\nrounds, at least 2 (--repetitions " + std::to_string(kClicksPerRound + 1) +
+               "). --plot then draws the ratios. --sweep: each size against\nthe baseline's of the same bytes, and each cache level",
            [&o](const std::string& v) { o.baseline = ParseBaseline(v); });
     option("--output", "FILE", "write the report to FILE instead of standard output",
            [&o](const std::string& v) { o.output = ParseOutputFile("--output", v); });
-    option("--plot", "FILE", "also draw a bar chart of the results as a PNG image",
+    option("--plot", "FILE",
+           "also draw a chart of the results as a PNG image (--sweep: ns per element against\n"
+           "the array's bytes, one line per button, with the store limit and the cache sizes)",
            [&o](const std::string& v) { o.plot = ParseOutputFile("--plot", v); });
+    auto sweepOption = [&](const char* name, const char* valueName, const std::string& text, auto store) {
+        return app.add_option_function<std::string>(name, store, text)
+            ->type_name(valueName)
+            ->group("Options of --sweep");
+    };
+    sweepOption("--sizes", "FROM:TO[:P]",
+                "the array sizes in elements: from FROM to TO, P per doubling (default " +
+                    std::to_string(bench::kSweepPointsPerDoubling) + "); default: from " +
+                    std::to_string(bench::kSweepFirstBytes / 1024) + " KiB of array to " +
+                    std::to_string(bench::kSweepLastCacheMultiple) +
+                    " times the last-level cache.\nThe count field's limit does not apply; the global arrays hold " +
+                    std::to_string(bench::kGlobalArrayLength) + " elements",
+                [&o](const std::string& v) { o.sizes = ParseSizes(v); });
+    sweepOption("--budget", "MS",
+                "the longest one click may take, in milliseconds (default " +
+                    std::to_string(bench::kSweepClickBudget.count()) +
+                    "): a button's sizes stop\nwhere its next click would take longer",
+                [&o](const std::string& v) { o.clickBudget = ParseBudget(v); });
 
     DisasmOptions& d = line.disasm;
     const char* disasmOptions = "Options of --disasm";
@@ -285,6 +378,10 @@ void Describe(CLI::App& app, CommandLine& line) {
         ->group(disasmOptions)
         ->disable_flag_override()
         ->needs(disasmFlag);
+    app.final_callback([&app, &line] {
+        RefuseOtherModesOptions(app, line.mode);
+        if (line.mode == Mode::Sweep) SettleSweep(app, line.options);
+    });
 }
 
 // The one place where an option is refused for how it is given rather than

@@ -2,9 +2,11 @@
 // batch mode and of the listing of the kernels' machine code.
 #pragma once
 
+#include "bench/Sweep.h"
 #include "bench/Variants.h"
 #include "disasm/Decoder.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,6 +46,12 @@ struct Options {
     /// Build variants of the kernels each button runs in, side by side, in
     /// the order given; the default variant alone unless --variant chooses.
     std::vector<const bench::Variant*> variants{&bench::DefaultVariant()};
+    /// False when the buttons are the mode's default list.
+    bool buttonsGiven = false;
+    /// --sweep: the element counts; none: the default series, by bytes of array.
+    std::optional<bench::SweepRequest::Sizes> sizes;
+    /// --sweep: the longest one click may take; a button's sizes stop before it.
+    std::chrono::milliseconds clickBudget = bench::kSweepClickBudget;
     /// Every button's ratio to this one, round by round; none for no ratios.
     std::optional<BaselineName> baseline;
 };
@@ -63,6 +71,7 @@ struct DisasmOptions {
 enum class Mode {
     Window,   ///< no arguments: the window
     Batch,    ///< --batch: run buttons without a window
+    Sweep,    ///< --sweep: run buttons over a series of array sizes
     Disasm,   ///< --disasm LIST: the machine code of kernels' timed sections
     List,     ///< --list
     Help,     ///< --help, also after --batch
@@ -71,7 +80,7 @@ enum class Mode {
 
 struct CommandLine {
     Mode mode = Mode::Window;
-    Options options;        ///< for Mode::Batch
+    Options options;        ///< for Mode::Batch and Mode::Sweep
     DisasmOptions disasm;   ///< for Mode::Disasm
 };
 

@@ -1,26 +1,11 @@
 #include "Schedule.h"
 
-#include <algorithm>
-#include <random>
+#include "bench/Rounds.h"
 
 namespace batch {
-namespace {
-
-// A uniform draw from [0, bound): the engine's output is fixed by the
-// standard, unlike std::uniform_int_distribution's and std::shuffle's
-// algorithms, so a seed gives the same order with any standard library.
-std::uint32_t Below(std::mt19937& engine, std::uint32_t bound) {
-    const std::uint32_t threshold = static_cast<std::uint32_t>(-bound) % bound;
-    for (;;) {
-        const auto r = static_cast<std::uint32_t>(engine());
-        if (r >= threshold) return r % bound;
-    }
-}
-
-}  // namespace
 
 int RoundCount(int repetitions) {
-    return (repetitions + kClicksPerRound - 1) / kClicksPerRound;
+    return bench::RoundCount(repetitions);
 }
 
 std::vector<PlannedClick> PlanClicks(const std::vector<int>& buttons, const std::vector<const bench::Variant*>& variants,
@@ -30,28 +15,14 @@ std::vector<PlannedClick> PlanClicks(const std::vector<int>& buttons, const std:
         for (const bench::Variant* variant : variants) pairs.push_back({id, variant, 0, 0});
     }
     std::vector<PlannedClick> plan;
-    plan.reserve(pairs.size() * static_cast<std::size_t>(std::max(0, repetitions)));
     if (order == Order::Blocks) {
         for (const PlannedClick& pair : pairs) {
             for (int r = 0; r < repetitions; ++r) plan.push_back({pair.buttonId, pair.variant, r, 0});
         }
         return plan;
     }
-    std::mt19937 engine(seed);
-    const int rounds = RoundCount(repetitions);
-    // Indices into pairs: the draw moves these, and each pair counts its own clicks.
-    std::vector<std::size_t> shuffled(pairs.size());
-    for (std::size_t i = 0; i < shuffled.size(); ++i) shuffled[i] = i;
-    for (int round = 0; round < rounds; ++round) {
-        // The first (repetitions % rounds) rounds take one click more.
-        const int clicks = repetitions / rounds + (round < repetitions % rounds ? 1 : 0);
-        for (std::size_t i = shuffled.size(); i > 1; --i) {
-            std::swap(shuffled[i - 1], shuffled[Below(engine, static_cast<std::uint32_t>(i))]);
-        }
-        for (std::size_t index : shuffled) {
-            PlannedClick& pair = pairs[index];
-            for (int c = 0; c < clicks; ++c) plan.push_back({pair.buttonId, pair.variant, pair.repetition++, round});
-        }
+    for (const bench::RoundSlot& slot : bench::PlanRounds(pairs.size(), repetitions, seed)) {
+        plan.push_back({pairs[slot.item].buttonId, pairs[slot.item].variant, slot.repetition, slot.round});
     }
     return plan;
 }

@@ -3,16 +3,14 @@
 #pragma once
 
 #include "Options.h"
+#include "bench/Rounds.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace batch {
 
-/// Clicks of one button that follow each other within a round: the second
-/// and third still find the memory the first warmed, while a round of all
-/// buttons stays short against the machine's changes of speed.
-inline constexpr int kClicksPerRound = 3;
+using bench::kClicksPerRound;
 
 /// One click of the plan.
 struct PlannedClick {

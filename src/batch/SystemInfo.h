@@ -2,6 +2,8 @@
 // the machine and the build, or left out when it cannot be read.
 #pragma once
 
+#include "bench/Caches.h"
+
 #include <array>
 #include <filesystem>
 #include <optional>
@@ -10,13 +12,7 @@
 
 namespace batch {
 
-/// One CPU cache, as Google Benchmark reports it.
-struct CacheInfo {
-    std::string type;       ///< "Data", "Instruction" or "Unified"
-    int level = 0;
-    long long sizeBytes = 0;
-    int numSharing = 0;     ///< CPUs that share it
-};
+using bench::CacheInfo;
 
 struct SystemInfo {
     std::string date;        ///< local time, ISO 8601 with offset
@@ -29,6 +25,7 @@ struct SystemInfo {
     /// governor other than "performance"; none without cpufreq.
     std::optional<bool> cpuScalingEnabled;
     std::vector<CacheInfo> caches;    ///< of the first CPU
+    std::string cacheSource;          ///< where caches were read: "sysfs" or "cpuid"; empty: nowhere
     std::optional<std::array<double, 3>> loadAverage;
     std::string libraryBuildType;     ///< "release" or "debug": whether assertions are off
     std::string buildType;            ///< the build's configuration ("Release")
@@ -37,9 +34,6 @@ struct SystemInfo {
 };
 
 SystemInfo ReadSystemInfo(const char* argv0);
-
-/// The caches described under a CPU's cache folder (index0, index1, ...).
-std::vector<CacheInfo> ReadCaches(const std::filesystem::path& cacheFolder);
 
 /// Whether frequency scaling is active on any of the CPUs under cpuFolder
 /// (cpu0/cpufreq/scaling_governor, ...); none when no CPU has cpufreq.

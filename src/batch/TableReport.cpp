@@ -1,5 +1,7 @@
 #include "TableReport.h"
 
+#include "Baseline.h"
+
 #include "Results.h"
 #include "Stability.h"
 #include "Text.h"
@@ -34,21 +36,9 @@ std::string Fixed(const std::optional<double>& v, double scale, int decimals) {
     return buffer;
 }
 
-// "4.712 [4.523, 4.901]", "baseline", or why there is no ratio; empty without a baseline.
+// The ratio's text; empty without a baseline.
 std::string RatioCell(const ButtonResult& r) {
-    if (!r.toBaseline) return {};
-    const RatioToBaseline& to = *r.toBaseline;
-    if (to.isBaseline) return to.ratio ? "baseline" : "baseline: " + to.whyNone;
-    if (!to.ratio) return "no ratio: " + to.whyNone;
-    const bench::PairedRatio& ratio = *to.ratio;
-    char cell[96];
-    if (ratio.low && ratio.high) {
-        std::snprintf(cell, sizeof cell, "%.3f [%.3f, %.3f]%s", ratio.median, *ratio.low, *ratio.high,
-                      ratio.DifferenceShown() ? "" : " no difference shown");
-    } else {
-        std::snprintf(cell, sizeof cell, "%.3f (%d rounds: no interval below %d)", ratio.median, ratio.rounds, bench::kIntervalRounds);
-    }
-    return cell;
+    return r.toBaseline ? RatioText(*r.toBaseline) : std::string();
 }
 
 bool SpreadsWidely(const Summary& s) {
@@ -60,6 +50,12 @@ bool Unstable(const Summary& s) {
 }
 
 }  // namespace
+
+std::string PreemptedLegend() {
+    return "preempted: clicks whose thread did not run for more than " + ExactDecimal(100 * kPreemptedOffCpuShare) +
+           " % of their clock time (and " + std::to_string(kPreemptedMinimumOffCpu.count() / 1000) +
+           " us): another process, the host or an interrupt had the CPU.\n";
+}
 
 void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system) {
     const std::vector<ButtonResult> results = GroupByButton(run);
@@ -151,9 +147,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
             << " %: unstable; half of the counted clicks lie further than that from their median.\n";
     }
     if (anyPreempted) {
-        out << "preempted: clicks whose thread did not run for more than " << 100 * kPreemptedOffCpuShare
-            << " % of their clock time (and " << kPreemptedMinimumOffCpu.count() / 1000
-            << " us): another process, the host or an interrupt had the CPU.\n";
+        out << PreemptedLegend();
     }
     if (anyFailed) out << "Some clicks failed; the CSV and JSON reports carry each click's error.\n";
     if (run.baseline) {
@@ -170,8 +164,7 @@ void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system
                "store limit for the same bytes, memset's median of "
             << bench::kStoreLimitRuns << " runs, measured before the first click:\n";
         for (const auto& [size, bytesPerSecond] : run.storeLimits) {
-            out << "  " << size.bytes << " bytes"
-                << (size.placement == bench::StorePlacement::SpreadOverGlobalArray ? " spread over 32 MB" : "") << ": "
+            out << "  " << size.bytes << " bytes: "
                 << Fixed(bytesPerSecond, 1e-9, 1) << " GB/s\n";
         }
     }

@@ -5,10 +5,14 @@
 #include "SystemInfo.h"
 
 #include <ostream>
+#include <string>
 
 namespace batch {
 
 /// Writes the run as a table, one row per button, with its marks explained below it.
 void WriteTable(std::ostream& out, const BatchRun& run, const SystemInfo& system);
+
+/// The line under a table that explains its preempted column.
+std::string PreemptedLegend();
 
 }  // namespace batch

@@ -28,9 +28,7 @@ std::size_t BytesStored(const ButtonSpec& button, int elementCount) {
 }
 
 StoreSize LimitSizeFor(const ButtonSpec& button, int elementCount) {
-    const StorePlacement placement =
-        button.family == Family::GlobalArrays ? StorePlacement::SpreadOverGlobalArray : StorePlacement::Reused;
-    return {BytesStored(button, elementCount), placement};
+    return {BytesStored(button, elementCount)};
 }
 
 std::optional<double> BytesPerSecond(std::size_t bytes, std::chrono::duration<double> elapsed) {
@@ -45,12 +43,9 @@ std::optional<double> FractionOfLimit(double bytesPerSecond, double limitBytesPe
 
 double MeasureStoreBandwidth(StoreSize size) {
     if (size.bytes < kMinRateBytes) return 0;
-    const bool spread = size.placement == StorePlacement::SpreadOverGlobalArray;
-    const std::size_t bufferBytes = spread ? std::max(size.bytes, kSpreadBufferBytes) : size.bytes;
-    const std::size_t windows = bufferBytes / size.bytes;
-    const std::unique_ptr<unsigned char[]> buffer(new unsigned char[bufferBytes]);
+    const std::unique_ptr<unsigned char[]> buffer(new unsigned char[size.bytes]);
     // Every page mapped before timing: the limit is of stores, not of page faults.
-    std::memset(buffer.get(), 0, bufferBytes);
+    std::memset(buffer.get(), 0, size.bytes);
 
     // Untimed stores first, until the core runs at the clock it keeps during
     // a batch of clicks: a cold core would make the limit look low.
@@ -59,8 +54,7 @@ double MeasureStoreBandwidth(StoreSize size) {
 
     std::vector<double> bytesPerSecond;
     for (int run = 0; run < kStoreLimitRuns; ++run) {
-        const std::size_t window = spread ? static_cast<std::size_t>(run) % windows : 0;
-        const double seconds = TimedMemsetSeconds(buffer.get() + window * size.bytes, size.bytes, run + 1);
+        const double seconds = TimedMemsetSeconds(buffer.get(), size.bytes, run + 1);
         if (seconds > 0) bytesPerSecond.push_back(static_cast<double>(size.bytes) / seconds);
     }
     if (bytesPerSecond.empty()) return 0;

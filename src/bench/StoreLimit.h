@@ -16,28 +16,16 @@
 
 namespace bench {
 
-/// Where the limit's memset writes, imitating where a kernel's stores land.
-enum class StorePlacement {
-    /// The same block on every run, as a local or heap array is allocated
-    /// in the same place click after click, so its lines are still cached.
-    Reused,
-    /// A window of the size moved along a buffer as large as one global
-    /// array (32 MB), one window further on every run: each run writes lines
-    /// that no recent run wrote, as a global array's lines are once other
-    /// buttons have run since its last click.
-    SpreadOverGlobalArray,
-};
-
-/// The size a limit is measured for.
+/// The size a limit is measured for. Its memsets write the same block one
+/// after the other, as the clicks the statistics count write where their
+/// own previous click wrote: a heap array comes back in the same place, and
+/// a global array's first elements are the ones its previous click wrote and
+/// set back to 0. So the limit's lines are as cached as the click's.
 struct StoreSize {
     std::size_t bytes = 0;
-    StorePlacement placement = StorePlacement::Reused;
 
     auto operator<=>(const StoreSize&) const = default;
 };
-
-/// Bytes of the buffer SpreadOverGlobalArray moves its window along: one global array.
-inline constexpr std::size_t kSpreadBufferBytes = sizeof(unsigned long long) * 4000000;
 
 /// The fewest bytes for which a rate is stated. Below it the clock's own cost
 /// (some 30 ns a reading) is not small against the stores (64 KiB take about
@@ -52,8 +40,7 @@ inline constexpr std::chrono::milliseconds kStoreLimitWarmUp{20};
 /// Bytes the button's kernel stores when it fills elementCount elements.
 std::size_t BytesStored(const ButtonSpec& button, int elementCount);
 
-/// The size whose limit a run of the button is compared with: its bytes,
-/// placed as its array is.
+/// The size whose limit a run of the button is compared with: its bytes.
 StoreSize LimitSizeFor(const ButtonSpec& button, int elementCount);
 
 /// bytes / elapsed, in bytes per second; none when elapsed is not positive
@@ -63,8 +50,8 @@ std::optional<double> BytesPerSecond(std::size_t bytes, std::chrono::duration<do
 /// bytesPerSecond / limitBytesPerSecond; none without a positive limit.
 std::optional<double> FractionOfLimit(double bytesPerSecond, double limitBytesPerSecond);
 
-/// The median, over kStoreLimitRuns memsets of size.bytes placed as size
-/// says (after kStoreLimitWarmUp of untimed ones), of bytes per second.
+/// The median, over kStoreLimitRuns memsets of size.bytes into one block
+/// (after kStoreLimitWarmUp of untimed ones), of bytes per second.
 /// Measured now; 0 for a size below kMinRateBytes, which gets no limit.
 double MeasureStoreBandwidth(StoreSize size);
 

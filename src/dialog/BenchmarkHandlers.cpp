@@ -4,6 +4,7 @@
 
 #include "FailureMessage.h"
 #include "ResultText.h"
+#include "SweepDlg.h"
 #include "bench/Buttons.h"
 #include "framework/Crt.h"
 
@@ -23,6 +24,9 @@ constexpr const bench::ButtonSpec& ButtonOf() {
 }  // namespace
 
 void CVelquorDlg::RunBenchmark(const bench::ButtonSpec& button) {
+    // The buttons are greyed while a sweep measures; a click that comes all
+    // the same (a program's message) changes nothing.
+    if (CSweepDlg::RefuseWhileMeasuring()) return;
     CEdit& resultField = ResultField(button.resultFieldId);
     CString text(L"");
     resultField.SetWindowTextW(text);

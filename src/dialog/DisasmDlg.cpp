@@ -1,5 +1,7 @@
 #include "DisasmDlg.h"
 
+#include "KernelBox.h"
+#include "SweepDlg.h"
 #include "disasm/KernelProfile.h"
 #include "disasm/Loops.h"
 #include "disasm/TextReport.h"
@@ -40,12 +42,8 @@ void CDisasmDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CDisasmDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    CString caption;
-    GetWindowTextW(caption);
-    SetWindowTextW(caption + L" - " + m_title);
     // Columns of offsets, mnemonics and bars line up only in a fixed-width font.
-    m_fontListing.CreatePointFont(90, L"MS Gothic");
-    m_editListing.SetFont(&m_fontListing);
+    dialog::SetUpKernelBox(*this, m_title, m_fontListing, m_editListing);
 
     m_listing = disasm::ListTimedSection(reinterpret_cast<const void*>(m_kernel));
     ShowListing(nullptr);
@@ -76,6 +74,7 @@ void CDisasmDlg::PostNcDestroy() {
 }
 
 void CDisasmDlg::OnBnClickedSample() {
+    if (CSweepDlg::RefuseWhileMeasuring()) return;
     // The window is busy while the kernel runs, as it is during a click.
     const disasm::HotShares shares = disasm::ProfileKernel(m_listing, m_kernel, m_count);
     CString notice;

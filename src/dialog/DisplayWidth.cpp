@@ -1,6 +1,8 @@
 #include "DisplayWidth.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace dialog {
 
@@ -14,6 +16,12 @@ int DisplayWidth(std::wstring_view text) {
         width += wide ? 2 : 1;
     }
     return width;
+}
+
+CString Padded(const CString& text, int width, bool right) {
+    const int missing = std::max(0, width - DisplayWidth(text.GetString()));
+    const CString spaces(std::wstring(static_cast<std::size_t>(missing), L' ').c_str());
+    return right ? spaces + text : text + spaces;
 }
 
 }  // namespace dialog

@@ -2,10 +2,13 @@
 // a button's kernel besides running it. One table lists the items; each
 // names the handler that acts on the button's kernel.
 #include "DisasmDlg.h"
+#include "SweepDlg.h"
+#include "SweepTable.h"
 #include "VariantsDlg.h"
 #include "VelquorDlg.h"
 #include "bench/Buttons.h"
 
+#include <random>
 #include <string>
 
 namespace {
@@ -16,14 +19,17 @@ struct KernelMenuItem {
     /// Its text in the string table.
     UINT textId;
     void (CVelquorDlg::*handler)(const bench::ButtonSpec& button);
+    /// Runs kernels: greyed while a sweep measures.
+    bool runsKernels;
 };
 
 }  // namespace
 
 void CVelquorDlg::OnContextMenu(CWnd* pWnd, CPoint point) {
     static constexpr KernelMenuItem kItems[] = {
-        {res::ID_KERNEL_DISASM, res::IDS_KERNEL_DISASM, &CVelquorDlg::OnKernelDisasm},
-        {res::ID_KERNEL_VARIANTS, res::IDS_KERNEL_VARIANTS, &CVelquorDlg::OnKernelVariants},
+        {res::ID_KERNEL_DISASM, res::IDS_KERNEL_DISASM, &CVelquorDlg::OnKernelDisasm, false},
+        {res::ID_KERNEL_VARIANTS, res::IDS_KERNEL_VARIANTS, &CVelquorDlg::OnKernelVariants, true},
+        {res::ID_KERNEL_SWEEP, res::IDS_KERNEL_SWEEP, &CVelquorDlg::OnKernelSweep, true},
     };
     const bench::ButtonSpec* button = pWnd != nullptr ? bench::FindButton(pWnd->GetDlgCtrlID()) : nullptr;
     if (button == nullptr) {
@@ -41,7 +47,8 @@ void CVelquorDlg::OnContextMenu(CWnd* pWnd, CPoint point) {
     for (const KernelMenuItem& item : kItems) {
         CString text;
         text.LoadString(item.textId);
-        menu.AppendMenuW(MF_STRING, item.command, text);
+        const bool greyed = item.runsKernels && CSweepDlg::Measuring();
+        menu.AppendMenuW(MF_STRING | (greyed ? MF_GRAYED : 0), item.command, text);
     }
     const UINT chosen =
         static_cast<UINT>(menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, point.x, point.y, this));
@@ -57,6 +64,7 @@ void CVelquorDlg::OnKernelDisasm(const bench::ButtonSpec& button) {
 }
 
 void CVelquorDlg::OnKernelVariants(const bench::ButtonSpec& button) {
+    if (CSweepDlg::RefuseWhileMeasuring()) return;
     CString countText;
     const int count = ReadCount(button, countText);
     // The click's own kernel decides on the count, as a click does: a count it
@@ -69,4 +77,23 @@ void CVelquorDlg::OnKernelVariants(const bench::ButtonSpec& button) {
         return;
     }
     CVariantsDlg::Open(button, count, this);
+}
+
+void CVelquorDlg::OnKernelSweep(const bench::ButtonSpec& button) {
+    if (const CString why = dialog::SweepRefusalText(button); !why.IsEmpty()) {
+        AfxMessageBox(why, MB_ICONASTERISK);
+        return;
+    }
+    bench::SweepRequest request = m_sweepRequest;
+    request.buttons = {&button};
+    if (request.seed == 0) request.seed = std::random_device{}();
+    CSweepDlg::Open(request, this);
+}
+
+void CVelquorDlg::OnSweepMeasuring(UINT measuring, LPARAM) {
+    for (const bench::ButtonSpec& b : bench::kButtons) {
+        // The hidden row stays as it was made: hidden and disabled.
+        if (b.hidden) continue;
+        if (CWnd* button = GetDlgItem(b.buttonId)) button->EnableWindow(measuring == FALSE);
+    }
 }

@@ -15,13 +15,6 @@ CString Wide(std::string_view text) {
     return CString(std::string(text).c_str());
 }
 
-/// text with spaces after it (left) or before it (right) up to width columns.
-CString Padded(const CString& text, int width, bool right = false) {
-    const int missing = std::max(0, width - DisplayWidth(text.GetString()));
-    const CString spaces(std::wstring(static_cast<std::size_t>(missing), L' ').c_str());
-    return right ? spaces + text : text + spaces;
-}
-
 struct Row {
     CString name, description, time, ratio, share, failure;
 };

@@ -1,5 +1,7 @@
 #include "VariantsDlg.h"
 
+#include "KernelBox.h"
+#include "SweepDlg.h"
 #include "VariantTable.h"
 #include "bench/Protocol.h"
 #include "bench/VariantComparison.h"
@@ -35,12 +37,7 @@ void CVariantsDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CVariantsDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
-    CString caption;
-    GetWindowTextW(caption);
-    SetWindowTextW(caption + L" - " + CString(std::string(m_button.name).c_str()));
-    // The columns line up only in a fixed-width font.
-    m_fontTable.CreatePointFont(90, L"MS Gothic");
-    m_editTable.SetFont(&m_fontTable);
+    dialog::SetUpKernelBox(*this, CString(std::string(m_button.name).c_str()), m_fontTable, m_editTable);
     // The first run starts once the box is on the screen, as if its button were pressed.
     PostMessage(WM_COMMAND, MAKEWPARAM(res::IDC_VARIANTS_RERUN, BN_CLICKED));
     return TRUE;
@@ -59,6 +56,7 @@ void CVariantsDlg::PostNcDestroy() {
 }
 
 void CVariantsDlg::OnBnClickedRerun() {
+    if (CSweepDlg::RefuseWhileMeasuring()) return;
     SetNotice(L"測定中です。しばらくお待ちください…");
     UpdateWindow();
     // The window is busy while the kernels run, as it is during a click.

@@ -3,6 +3,7 @@
 #include "AboutDlg.h"
 #include "CountCheck.h"
 #include "IconPosition.h"
+#include "SweepDlg.h"
 
 CVelquorDlg::CVelquorDlg(CWnd* parent)
     : CDialogEx(res::IDD_VELQUOR_DIALOG, parent), m_hIcon(AfxLoadIcon(res::IDR_MAINFRAME)) {}
@@ -17,6 +18,7 @@ const afx::MessageMap* CVelquorDlg::GetMessageMap() const {
         OnMessage<&CVelquorDlg::OnPaint>(WM_PAINT),
         OnMessage<&CVelquorDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
         OnMessage<&CVelquorDlg::OnContextMenu>(WM_CONTEXTMENU),
+        OnMessage<&CVelquorDlg::OnSweepMeasuring>(WM_SWEEP_MEASURING),
         OnBnClicked<&CVelquorDlg::OnBnClickedOk>(IDOK),
         OnBnClicked<&CVelquorDlg::OnBnClickedCancel>(IDCANCEL),
         OnBnClicked<&CVelquorDlg::OnBnClickedNewArray>(1000),

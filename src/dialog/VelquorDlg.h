@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RunRecord.h"
+#include "bench/Sweep.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "res/Resource.h"
@@ -20,6 +21,10 @@ public:
 
     /// Every completed benchmark run is reported to this observer; nullptr: to no one.
     void SetRunObserver(dialog::RunObserver* observer) { m_runObserver = observer; }
+    /// The sizes, clicks per size and click budget of the sweeps the buttons'
+    /// menu opens (its buttons are ignored; seed 0: a new seed each sweep);
+    /// by default the default series and protocol.
+    void SetSweepRequest(const bench::SweepRequest& request) { m_sweepRequest = request; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -40,6 +45,12 @@ protected:
     /// Opens the box that runs the button's kernel in each build variant;
     /// a count the kernel refuses gets the click's failure box instead.
     void OnKernelVariants(const bench::ButtonSpec& button);
+    /// Opens the box that measures the button's fill over a series of sizes;
+    /// a button with a fixed array, or none, gets one line that says why not.
+    void OnKernelSweep(const bench::ButtonSpec& button);
+    /// A sweep box started (measuring TRUE) or stopped measuring: the
+    /// benchmark buttons are greyed meanwhile.
+    void OnSweepMeasuring(UINT measuring, LPARAM);
 
     // Benchmark handlers, one per button (BenchmarkHandlers.cpp); each runs
     // its button's kernel once and shows what it measured.
@@ -110,4 +121,5 @@ protected:
     CEdit m_editResult1056;
 
     dialog::RunObserver* m_runObserver = nullptr;
+    bench::SweepRequest m_sweepRequest;
 };

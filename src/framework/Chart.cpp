@@ -1,8 +1,8 @@
 #include "Chart.h"
 
 #include "DialogUnits.h"
+#include "PngImage.h"
 
-#include <QBuffer>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
@@ -130,10 +130,7 @@ std::optional<std::string> RenderBarChartPng(const BarChart& chart) {
     p.setPen(QColor(120, 120, 120));
     p.drawRect(left, top - 4, plotWidth, plotBottom - top + 4);
     p.end();
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) return std::nullopt;
-    return png.toStdString();
+    return PngBytes(image);
 }
 
 }  // namespace afx

@@ -4,6 +4,7 @@
 #include "EditControl.h"
 #include "GrayFrame.h"
 #include "Icon.h"
+#include "LineChartPainter.h"
 #include "LinkControl.h"
 #include "QtText.h"
 #include "Startup.h"
@@ -173,6 +174,8 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& c) {
         connect(link, &QAbstractButton::clicked, this, [this, id] { SendCommand(id, BN_CLICKED); });
         return link;
     }
+    case ControlClass::LineChart:
+        return new LineChartControl(this);
     case ControlClass::Static:
         break;
     }

@@ -42,6 +42,7 @@ QMenu* MakeQMenu(const CMenu& menu, QWidget* parent) {
         }
         QAction* action = popup->addAction(ToQString(item.text.GetString()));
         action->setData(item.id);
+        action->setEnabled(!(item.flags & MF_GRAYED));
     }
     return popup;
 }

@@ -15,7 +15,7 @@ class QWidget;
 class CMenu {
 public:
     struct Item {
-        UINT flags;  ///< MF_STRING or MF_SEPARATOR
+        UINT flags;  ///< MF_STRING or MF_SEPARATOR; MF_GRAYED with MF_STRING
         UINT id;
         CString text;
     };

@@ -70,14 +70,15 @@ QString ResourceLanguage() {
 
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
+    // Set before the helper thread starts and unset after it has ended: the
+    // font configuration reads the environment, and changing the environment
+    // while another thread reads it can crash the reader.
+    const PrivateRuntimeDirectory runtime;
     // Reading the font configuration takes several milliseconds; it runs on a
     // helper thread while Qt connects to the display, and is done before the
     // first font is looked up.
     std::jthread fontConfiguration(LoadFontConfiguration);
-    {
-        const PrivateRuntimeDirectory runtime;
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
+    m_app = std::make_unique<QApplication>(argc, argv);
     CloseDisplayCheck();
     // The program's own icon, its lowest-numbered one (which the platform also
     // shows for the program file), is read on a helper thread meanwhile.

@@ -12,8 +12,9 @@
 
 namespace afx {
 
-/// The window classes a template control can name.
-enum class ControlClass { Button, Edit, Static, MfcLink };
+/// The window classes a template control can name. LineChart is the
+/// layer's own: a line chart the program hands it (CLineChartCtrl).
+enum class ControlClass { Button, Edit, Static, MfcLink, LineChart };
 
 /// One control of a dialog template. Rectangle in dialog units.
 struct ControlTemplate {

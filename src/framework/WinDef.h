@@ -67,6 +67,8 @@ inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
+/// The first of the messages a program defines for its own windows.
+inline constexpr UINT WM_APP = 0x8000;
 
 // Notification codes carried in the high word of a WM_COMMAND's wParam.
 inline constexpr WORD BN_CLICKED = 0;
@@ -88,6 +90,8 @@ inline constexpr UINT MB_ICONMASK = 0x000000F0;
 
 // Menu flags.
 inline constexpr UINT MF_STRING = 0x0000;
+/// Shown greyed; the user cannot choose it.
+inline constexpr UINT MF_GRAYED = 0x0001;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
 
 // TrackPopupMenu flags.

@@ -12,6 +12,7 @@ constexpr ControlClass Button = ControlClass::Button;
 constexpr ControlClass Edit = ControlClass::Edit;
 constexpr ControlClass Static = ControlClass::Static;
 constexpr ControlClass Link = ControlClass::MfcLink;
+constexpr ControlClass Chart = ControlClass::LineChart;
 
 // Style sets of the main window.
 constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
@@ -145,6 +146,16 @@ constexpr ControlTemplate kVariantsControls[] = {
     {IDCANCEL, Button, L"閉じる", kDefaultButton, 303, 107, 50, 14},
 };
 
+// The sweep box: what it is doing (wrapped), the chart, the table of the
+// cache levels in a fixed-width read-only box, and its buttons.
+constexpr ControlTemplate kSweepControls[] = {
+    {IDC_SWEEP_NOTICE, Static, nullptr, kLabel, 7, 7, 606, 20},
+    {IDC_SWEEP_CHART, Chart, nullptr, kShown, 7, 31, 606, 318},
+    {IDC_SWEEP_TABLE, Edit, nullptr, kTable, 7, 353, 606, 86},
+    {IDC_SWEEP_STOP, Button, L"中止", kButton, 7, 445, 50, 14},
+    {IDCANCEL, Button, L"閉じる", kDefaultButton, 563, 445, 50, 14},
+};
+
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
 // No minimise or maximise box and no sizing border: the window keeps its size.
 constexpr DWORD kMainStyle =
@@ -152,7 +163,7 @@ constexpr DWORD kMainStyle =
 
 }  // namespace
 
-const afx::DialogTemplate kDialogs[5] = {
+const afx::DialogTemplate kDialogs[6] = {
     {IDD_VELQUOR_DIALOG, kMainStyle, WS_EX_APPWINDOW, 0, 0, 686, 374, L"Lumorak", L"MS UI Gothic", 9, 0, kMainControls},
     {IDD_ABOUTBOX, kBoxStyle, 0, 0, 0, 170, 62, L"Velquor について", L"MS UI Gothic", 9, 0, kAboutControls},
     {IDD_VERSION, kBoxStyle, 0, 0, 0, 277, 174, L"バージョン情報", L"MS Shell Dlg", 8, 400, kVersionControls},
@@ -160,6 +171,8 @@ const afx::DialogTemplate kDialogs[5] = {
      0, kDisasmControls},
     {IDD_VARIANTS, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 360, 128, L"ビルドの違いを比べる", L"MS UI Gothic",
      9, 0, kVariantsControls},
+    {IDD_SWEEP, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 620, 466, L"要素数を変えて測る", L"MS UI Gothic", 9, 0,
+     kSweepControls},
 };
 
 }  // namespace res

@@ -5,5 +5,5 @@
 #include <iterator>
 
 namespace res {
-extern const afx::DialogTemplate kDialogs[5];
+extern const afx::DialogTemplate kDialogs[6];
 }

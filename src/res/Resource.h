@@ -31,6 +31,16 @@ inline constexpr int IDC_VARIANTS_NOTICE = 1110;
 inline constexpr int IDC_VARIANTS_TABLE = 1111;
 inline constexpr int IDC_VARIANTS_RERUN = 1112;
 
+// The box that measures a benchmark button's fill over a series of array
+// sizes and draws it, from the same menu.
+inline constexpr UINT IDD_SWEEP = 160;
+inline constexpr UINT IDS_KERNEL_SWEEP = 161;
+inline constexpr UINT ID_KERNEL_SWEEP = 32773;
+inline constexpr int IDC_SWEEP_NOTICE = 1120;
+inline constexpr int IDC_SWEEP_CHART = 1121;
+inline constexpr int IDC_SWEEP_TABLE = 1122;
+inline constexpr int IDC_SWEEP_STOP = 1123;
+
 /// Every resource of the program file.
 const afx::ResourceSet& ProgramResources();
 

@@ -21,6 +21,7 @@ constexpr afx::StringResource kStrings[] = {
     {IDS_ABOUTBOX, L"Velquorについて(&A)..."},
     {IDS_KERNEL_DISASM, L"計測ループの機械語を表示(&M)..."},
     {IDS_KERNEL_VARIANTS, L"ビルドの違いを比べる(&B)..."},
+    {IDS_KERNEL_SWEEP, L"要素数を変えて測る(&S)..."},
 };
 
 // Dialog-init records: (16-bit id, 16-bit message, 32-bit length, bytes)...,

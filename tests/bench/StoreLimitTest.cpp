@@ -1,6 +1,6 @@
 // The store limit and the figures set against it: bytes per second and the
 // fraction of the limit from known durations, and the limit measured on this
-// machine (a sane figure, and a repeatable one; its speed is not asserted).
+// machine (a sane figure; its speed is not asserted).
 #include "bench/StoreLimit.h"
 
 #include <gtest/gtest.h>
@@ -35,33 +35,24 @@ TEST(StoreLimitTest, TheFractionSetsARateAgainstTheLimit) {
 
 TEST(StoreLimitTest, EachButtonIsComparedWithTheBytesItsArrayTakes) {
     const auto size = [](int id, int count) { return bench::LimitSizeFor(*bench::FindButton(id), count); };
-    using P = bench::StorePlacement;
-    EXPECT_EQ(size(1000, 100000), (bench::StoreSize{400000, P::Reused}));
-    EXPECT_EQ(size(1024, 100000), (bench::StoreSize{800000, P::Reused}));
-    EXPECT_EQ(size(1035, 10), (bench::StoreSize{10 * sizeof(std::string), P::Reused}));
-    EXPECT_EQ(size(1041, 100000), (bench::StoreSize{800000, P::SpreadOverGlobalArray}));
+    EXPECT_EQ(size(1000, 100000), (bench::StoreSize{400000}));
+    EXPECT_EQ(size(1024, 100000), (bench::StoreSize{800000}));
+    EXPECT_EQ(size(1035, 10), (bench::StoreSize{10 * sizeof(std::string)}));
+    EXPECT_EQ(size(1041, 100000), (bench::StoreSize{800000}));
     // Nothing stored: the moving pointer, an empty count, a refused negative one.
     EXPECT_EQ(size(1055, 100000).bytes, 0u);
     EXPECT_EQ(size(1000, 0).bytes, 0u);
     EXPECT_EQ(size(1000, -5).bytes, 0u);
-    EXPECT_EQ(bench::MeasureStoreBandwidth({0, P::Reused}), 0);
-    EXPECT_EQ(bench::MeasureStoreBandwidth({4, P::Reused}), 0);
+    EXPECT_EQ(bench::MeasureStoreBandwidth({0}), 0);
+    EXPECT_EQ(bench::MeasureStoreBandwidth({4}), 0);
 }
 
-TEST(StoreLimitTest, TheMeasuredLimitIsPositiveFiniteAndRepeatable) {
-    for (const bench::StoreSize size : {bench::StoreSize{400000, bench::StorePlacement::Reused},
-                                        bench::StoreSize{800000, bench::StorePlacement::SpreadOverGlobalArray}}) {
-        const double first = bench::MeasureStoreBandwidth(size);
-        const double second = bench::MeasureStoreBandwidth(size);
-        std::printf("store limit for %zu bytes (%s): %.2f and %.2f GB/s\n", size.bytes,
-                    size.placement == bench::StorePlacement::Reused ? "reused" : "spread", first / 1e9, second / 1e9);
-        ASSERT_TRUE(std::isfinite(first) && first > 0) << first;
-        ASSERT_TRUE(std::isfinite(second) && second > 0) << second;
-        EXPECT_LT(std::max(first, second) / std::min(first, second), 3.0);
-    }
+TEST(StoreLimitTest, TheMeasuredLimitIsAPositiveRateAndRemembered) {
+    // Its speed is the machine's: only that it is a rate is asserted.
+    const double limit = bench::MeasureStoreBandwidth({400000});
+    EXPECT_TRUE(std::isfinite(limit) && limit > 0) << limit;
     // Remembered: the second request measures nothing and answers the same.
-    const bench::StoreSize size{400000, bench::StorePlacement::Reused};
-    EXPECT_EQ(bench::StoreLimit(size), bench::StoreLimit(size));
+    EXPECT_EQ(bench::StoreLimit({400000}), bench::StoreLimit({400000}));
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ TEST_F(VariantComparisonTest, EachVariantsMedianIsOfItsCountedClicks) {
         if (r.median->count() > 0) {
             const double rate = 400000 / std::chrono::duration<double>(*r.median).count();
             ASSERT_TRUE(r.fractionOfLimit) << r.variant->name;
-            EXPECT_NEAR(*r.fractionOfLimit, rate / bench::StoreLimit({400000, bench::StorePlacement::Reused}), 1e-9);
+            EXPECT_NEAR(*r.fractionOfLimit, rate / bench::StoreLimit({400000}), 1e-9);
         }
     }
     // One round more than counted: each variant's first click is left out.

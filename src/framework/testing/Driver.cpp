@@ -279,7 +279,7 @@ std::vector<CMenu::Item> DialogDriver::RightClick(int id, UINT choose, bool byKe
                 continue;
             }
             const UINT itemId = action->data().toUInt();
-            items.push_back({MF_STRING, itemId, FromQString(action->text())});
+            items.push_back({MF_STRING | (action->isEnabled() ? 0 : MF_GRAYED), itemId, FromQString(action->text())});
             if (choose != 0 && itemId == choose) chosen = action;
         }
         if (!chosen) {
@@ -296,6 +296,11 @@ std::vector<CMenu::Item> DialogDriver::RightClick(int id, UINT choose, bool byKe
     QApplication::sendEvent(target, &event);
     Flush();
     return items;
+}
+
+bool DialogDriver::RunUntil(const std::function<bool()>& done, int passes) {
+    for (int i = 0; i < passes && !done(); ++i) Flush();
+    return done();
 }
 
 std::vector<CDialog*> DialogDriver::OwnedDialogs() const {

@@ -6,6 +6,7 @@
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,10 +94,15 @@ public:
 
     /// Right-clicks the control with this id (0: the dialog's background), or
     /// presses the menu key on it, and returns the items of the menu that
-    /// opens (an edit field's own menu: its texts, ids 0). Chooses the item
-    /// with id choose as a user would; with 0 the menu is dismissed. Empty
-    /// when no menu opened.
+    /// opens (an edit field's own menu: its texts, ids 0; a greyed item with
+    /// MF_GRAYED). Chooses the item with id choose as a user would; with 0
+    /// the menu is dismissed. Empty when no menu opened.
     std::vector<CMenu::Item> RightClick(int id, UINT choose = 0, bool byKeyboard = false);
+
+    /// Lets the event loop run as the program's does, a pass at a time, until
+    /// done() holds or passes passes have gone; returns done(). For work a
+    /// window posts to itself step by step.
+    bool RunUntil(const std::function<bool()>& done, int passes = 100000);
 
     /// The modeless dialogs this dialog's window owns and shows, oldest first.
     std::vector<CDialog*> OwnedDialogs() const;

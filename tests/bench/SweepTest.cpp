@@ -1,0 +1,254 @@
+// The sweep's sizes, its plan and refusals, its runs (which click comes when,
+// where a button stops and why) and what its curve says per cache level.
+#include "bench/StoreLimit.h"
+#include "bench/Sweep.h"
+#include "bench/SweepAnalysis.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using bench::CacheInfo;
+using bench::SweepPlan;
+using bench::SweepRequest;
+using bench::SweepStop;
+
+const bench::ButtonSpec& Button(int id) {
+    return *bench::FindButton(id);
+}
+
+const std::vector<CacheInfo> kCaches = {{"Data", 1, 32 << 10, 1}, {"Unified", 2, 1 << 20, 1}, {"Unified", 3, 32 << 20, 2}};
+constexpr long long kPlenty = 1LL << 40;
+
+std::variant<SweepPlan, std::string> Plan(std::vector<int> ids, std::optional<SweepRequest::Sizes> sizes,
+                                          long long available = kPlenty) {
+    SweepRequest request;
+    for (int id : ids) request.buttons.push_back(&Button(id));
+    request.sizes = sizes;
+    request.repetitions = 4;
+    request.seed = 7;
+    return bench::PlanSweep(request, kCaches, available);
+}
+
+std::vector<int> Counts(const SweepPlan& plan, int id) {
+    std::vector<int> counts;
+    for (const bench::SweepSubject& s : plan.subjects) {
+        if (s.button == &Button(id)) counts.push_back(s.count);
+    }
+    return counts;
+}
+
+TEST(SweepTest, SizesAreAGeometricSeriesEndingAtTheLast) {
+    const struct {
+        int from, to, perDoubling;
+        std::vector<int> expected;
+    } cases[] = {
+        {1, 8, 1, {1, 2, 4, 8}},
+        {3, 10, 1, {3, 6, 10}},
+        {1024, 2048, 4, {1024, 1218, 1448, 1722, 2048}},
+        {5, 5, 4, {5}},
+        {1, 3, 8, {1, 2, 3}},  // rounding makes no size twice
+        {0, 8, 1, {}},
+        {9, 8, 1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + ":" + std::to_string(c.to) + ":" + std::to_string(c.perDoubling));
+        EXPECT_EQ(bench::GeometricSizes(c.from, c.to, c.perDoubling), c.expected);
+    }
+    // The default: 4 KiB to four times the last-level cache, whole cache lines, four per doubling.
+    const std::vector<std::size_t> bytes = bench::DefaultSweepBytes(bench::DefaultSweepLastBytes(kCaches));
+    EXPECT_EQ(bytes.front(), 4096u);
+    EXPECT_EQ(bytes.back(), std::size_t{128} << 20);
+    EXPECT_EQ(bytes.size(), 15u * 4 + 1);
+    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](std::size_t b) { return b % 64 == 0; }));
+    EXPECT_EQ(bench::DefaultSweepLastBytes({}), bench::kSweepLastBytesWithoutCaches);
+}
+
+TEST(SweepTest, TheDefaultPlanSharesItsBytesAcrossElementSizesAndStopsTheGlobalArrays) {
+    const auto planned = Plan({1000, 1016, 1037}, std::nullopt);
+    ASSERT_TRUE(std::holds_alternative<SweepPlan>(planned)) << std::get<std::string>(planned);
+    const SweepPlan& plan = std::get<SweepPlan>(planned);
+    EXPECT_EQ(Counts(plan, 1000).front(), 1024);
+    EXPECT_EQ(Counts(plan, 1000).back(), 32 << 20);
+    EXPECT_EQ(Counts(plan, 1016).front(), 512);
+    const std::vector<int> global = Counts(plan, 1037);
+    EXPECT_LE(global.back(), bench::kGlobalArrayLength);
+    EXPECT_GT(global.back(), bench::kGlobalArrayLength / 2);
+    ASSERT_EQ(plan.notes.size(), 1u);
+    EXPECT_NE(plan.notes[0].find("4000000"), std::string::npos) << plan.notes[0];
+    // One limit per size in bytes of at least 64 KiB, whatever the element size.
+    std::vector<std::size_t> limits;
+    for (const bench::SweepSubject& s : plan.subjects) {
+        if (s.IsLimit()) limits.push_back(s.bytes);
+    }
+    EXPECT_EQ(limits.front(), bench::kMinRateBytes);
+    EXPECT_EQ(limits.back(), std::size_t{128} << 20);
+    EXPECT_EQ(std::adjacent_find(limits.begin(), limits.end()), limits.end());
+    // What memory cannot hold is left out with a note, not refused.
+    const auto small = Plan({1000}, std::nullopt, 200LL << 20);
+    ASSERT_TRUE(std::holds_alternative<SweepPlan>(small));
+    EXPECT_LT(Counts(std::get<SweepPlan>(small), 1000).back(), 32 << 20);
+    EXPECT_NE(std::get<SweepPlan>(small).notes.at(0).find("left out"), std::string::npos);
+}
+
+TEST(SweepTest, ARequestThatCannotRunIsRefusedInOneLine) {
+    using Sizes = SweepRequest::Sizes;
+    const struct {
+        std::vector<int> ids;
+        std::optional<Sizes> sizes;
+        long long available;
+        const char* expected;
+    } cases[] = {
+        {{1012}, std::nullopt, kPlenty, "1012 fills a fixed local array"},
+        {{1055}, std::nullopt, kPlenty, "1055 moves a pointer and stores nothing"},
+        {{1000}, Sizes{0, 10, 1}, kPlenty, "starts at 0 elements"},
+        {{1000}, Sizes{10, 5, 1}, kPlenty, "ends at 5 elements, below its start, 10"},
+        {{1000}, Sizes{1, 5, 0}, kPlenty, "1 to 64 sizes per doubling"},
+        {{1000, 1041}, Sizes{1, 4000001, 1}, kPlenty, "the global arrays (1041) hold 4000000"},
+        {{1016}, Sizes{1, 1000000, 1}, 50LL << 20, "a click of 1016 there needs about"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const auto planned = Plan(c.ids, c.sizes, c.available);
+        ASSERT_TRUE(std::holds_alternative<std::string>(planned));
+        const std::string& why = std::get<std::string>(planned);
+        EXPECT_NE(why.find(c.expected), std::string::npos) << why;
+        EXPECT_EQ(why.find('\n'), std::string::npos);
+    }
+    EXPECT_TRUE(std::holds_alternative<SweepPlan>(Plan({1041}, SweepRequest::Sizes{1, 4000000, 1})));
+}
+
+TEST(SweepTest, PeakBytesCountWhatAClickHoldsAtOnce) {
+    EXPECT_EQ(bench::PeakBytes(Button(1000), 1000), 4000);
+    EXPECT_EQ(bench::PeakBytes(Button(1006), 1000), 12000);  // old and new block while growing
+    EXPECT_GT(bench::PeakBytes(Button(1016), 1000), 8 * 1000 * 8);  // each element's own buffer
+    EXPECT_EQ(bench::PeakBytes(Button(1037), 1000), 0);       // a global array allocates nothing
+    EXPECT_GT(bench::AvailableMemoryBytes(), 0);
+}
+
+struct RunOf {
+    bench::SweepRun run;
+    std::vector<int> countsClicked;  // the counts of the clicks, in order
+};
+
+RunOf RunAll(SweepPlan plan, bench::SweepRunner::AvailableMemory available = [] { return kPlenty; }) {
+    bench::SweepRunner runner(std::move(plan), std::move(available));
+    while (runner.Step()) {
+    }
+    EXPECT_TRUE(runner.Done());
+    EXPECT_EQ(runner.ClicksLeft(), 0u);
+    RunOf result{runner.Run(), {}};
+    for (const bench::SweepClick& c : result.run.clicks) result.countsClicked.push_back(result.run.plan.subjects[c.subject].count);
+    return result;
+}
+
+TEST(SweepTest, FirstClicksSmallestFirstThenRoundsWhereOnlyFollowingClicksCount) {
+    // 16384 to 32768 ints: 64 to 128 KiB, each with a limit of its own bytes.
+    SweepPlan plan = std::get<SweepPlan>(Plan({1000, 1037}, SweepRequest::Sizes{16384, 32768, 1}));
+    ASSERT_EQ(plan.subjects.size(), 2u + 2u + 3u);
+    const RunOf r = RunAll(plan);
+    const std::size_t subjects = r.run.plan.subjects.size();
+    for (std::size_t i = 0; i < subjects; ++i) {
+        SCOPED_TRACE(i);
+        std::vector<int> repetitions;
+        for (const bench::SweepClick& c : r.run.clicks) {
+            if (c.subject == i) repetitions.push_back(c.repetition);
+        }
+        EXPECT_EQ(repetitions, (std::vector<int>{0, 1, 2, 3}));
+        // Of the three clicks of the one round, the second and third follow their own; the first only
+        // where the round starts with the size whose first click ended the first pass.
+        EXPECT_GE(r.run.Counted(i).size(), 2u);
+        EXPECT_LE(r.run.Counted(i).size(), 3u);
+    }
+    // The first pass: every subject once, by bytes ascending.
+    std::vector<std::size_t> firstBytes;
+    for (std::size_t k = 0; k < subjects; ++k) {
+        EXPECT_EQ(r.run.clicks[k].round, 0);
+        firstBytes.push_back(r.run.plan.subjects[r.run.clicks[k].subject].bytes);
+    }
+    EXPECT_TRUE(std::is_sorted(firstBytes.begin(), firstBytes.end()));
+    for (const bench::SweepClick& c : r.run.clicks) {
+        EXPECT_TRUE(c.measurement.Succeeded());
+        EXPECT_TRUE(c.followsOwnClick || c.repetition <= 1);
+        EXPECT_FALSE(c.followsOwnClick && c.round == 0);
+    }
+    EXPECT_EQ(r.run.rounds, 1);
+    // The same seed, the same order.
+    EXPECT_EQ(RunAll(plan).countsClicked, r.countsClicked);
+}
+
+TEST(SweepTest, AButtonStopsAtTheBudgetAtMemoryOrAtAFailedClick) {
+    SweepPlan budget = std::get<SweepPlan>(Plan({1000, 1008}, SweepRequest::Sizes{1000, 8000, 1}));
+    budget.clickBudget = std::chrono::nanoseconds(1);
+    const RunOf overBudget = RunAll(budget);
+    ASSERT_EQ(overBudget.run.stops.size(), 2u);
+    for (const SweepStop& stop : overBudget.run.stops) {
+        EXPECT_EQ(stop.reason, SweepStop::Reason::Budget);
+        EXPECT_EQ(stop.count, 2000);  // the smallest size ran; the next would take too long
+        EXPECT_GT(stop.predicted.count(), 1);
+    }
+    EXPECT_TRUE(std::all_of(overBudget.countsClicked.begin(), overBudget.countsClicked.end(), [](int n) { return n == 1000; }));
+
+    const RunOf noMemory = RunAll(std::get<SweepPlan>(Plan({1000}, SweepRequest::Sizes{1000, 8000, 1})), [] { return 0LL; });
+    ASSERT_EQ(noMemory.run.stops.size(), 1u);
+    EXPECT_EQ(noMemory.run.stops[0].reason, SweepStop::Reason::Memory);
+    EXPECT_EQ(noMemory.run.stops[0].count, 1000);
+    EXPECT_TRUE(noMemory.run.clicks.empty());
+
+    // A size the kernel refuses: the click fails, its size and the larger ones stop.
+    SweepPlan refused = std::get<SweepPlan>(Plan({1041}, SweepRequest::Sizes{1000, 2000, 1}));
+    refused.subjects.push_back({&Button(1041), bench::kGlobalArrayLength + 1, 8u * (bench::kGlobalArrayLength + 1)});
+    const RunOf failed = RunAll(refused);
+    ASSERT_EQ(failed.run.stops.size(), 1u);
+    EXPECT_EQ(failed.run.stops[0].reason, SweepStop::Reason::Failed);
+    EXPECT_EQ(failed.run.stops[0].count, bench::kGlobalArrayLength + 1);
+    EXPECT_FALSE(failed.run.stops[0].error.empty());
+    EXPECT_EQ(std::count(failed.countsClicked.begin(), failed.countsClicked.end(), bench::kGlobalArrayLength + 1), 1);
+}
+
+TEST(SweepTest, EachLevelsCostAndWhereTheCurveBends) {
+    // Four points per doubling from 4 KiB to 256 MiB: 1 ns inside L1, 2 in L2, 2.1 in L3, 8 in memory.
+    std::vector<bench::CurvePoint> curve;
+    for (std::size_t bytes : bench::DefaultSweepBytes(std::size_t{256} << 20)) {
+        const double ns = bytes <= (32u << 10) ? 1 : bytes <= (1u << 20) ? 2 : bytes <= (32u << 20) ? 2.1 : 8;
+        curve.push_back({bytes, static_cast<int>(bytes / 4), ns});
+    }
+    const std::vector<bench::LevelCost> levels = bench::LevelCosts(curve, kCaches);
+    ASSERT_EQ(levels.size(), 4u);
+    const double expected[] = {1, 2, 2.1, 8};
+    const int expectedLevels[] = {1, 2, 3, 0};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(levels[i].level, expectedLevels[i]);
+        EXPECT_DOUBLE_EQ(*levels[i].nsPerElement, expected[i]);
+        EXPECT_GT(levels[i].sizes, 0);
+    }
+    // Only the sizes well inside a level count: up to half its size, from twice the level below.
+    EXPECT_EQ(levels[0].sizes, 9);   // 4 to 16 KiB
+    EXPECT_EQ(levels[1].sizes, 13);  // 64 to 512 KiB
+    const std::vector<bench::CurveBend> bends = bench::Bends(curve, levels);
+    ASSERT_EQ(bends.size(), 2u);  // L2 to L3 differ by less than 1.15x
+    EXPECT_EQ(bends[0].fromLevel, 1);
+    EXPECT_EQ(bends[0].toLevel, 2);
+    EXPECT_DOUBLE_EQ(bends[0].ratio, 2);
+    EXPECT_GT(bends[0].bytes, 32 << 10);
+    EXPECT_LT(bends[0].bytes, 40 << 10);
+    EXPECT_EQ(bends[1].fromLevel, 3);
+    EXPECT_EQ(bends[1].toLevel, 0);
+    // A spike well inside a level is not where the curve bends.
+    curve[40].nsPerElement = 8;  // 4 MiB, inside L3
+    ASSERT_EQ(curve[40].bytes, std::size_t{4} << 20);
+    EXPECT_GT(bench::Bends(curve, levels)[1].bytes, 16 << 20);
+    // A level without a size has no cost, and no bend is drawn to it.
+    curve.erase(std::remove_if(curve.begin(), curve.end(), [](const bench::CurvePoint& p) { return p.bytes > (32u << 20); }),
+                curve.end());
+    const std::vector<bench::LevelCost> short_ = bench::LevelCosts(curve, kCaches);
+    EXPECT_FALSE(short_[3].nsPerElement);
+    EXPECT_EQ(bench::Bends(curve, short_).size(), 1u);
+    // A level that costs less than the one below it is the clicks' spread, not a bend.
+    for (bench::CurvePoint& p : curve) p.nsPerElement = p.bytes <= (32u << 10) ? 4 : p.nsPerElement;
+    EXPECT_TRUE(bench::Bends(curve, bench::LevelCosts(curve, kCaches)).empty());
+}
+
+}  // namespace
