@@ -77,6 +77,14 @@ TEST_F(StartupTest, StartsShowsTheWindowAndEndsNormallyWithoutWritingAFileOrWarn
     }
 }
 
+TEST_F(StartupTest, AMissingFontConfigurationIsReportedOnceAndTheWindowStillShows) {
+    auto env = WindowEnvironment();
+    env.push_back("FONTCONFIG_FILE=" + (root / "missing.conf").string());
+    const Outcome outcome = RunProgram({}, env, root);
+    // fontconfig's own complaint, then the probe's line.
+    EXPECT_TRUE(Shown(outcome) && Lines(outcome.errors) == 2) << outcome.errors;
+}
+
 TEST_F(StartupTest, OnAnXServerWithNoOtherClientTheWindowShows) {
     // An X server resets itself when its last client leaves (this one ends
     // then): the program's own look at the display must not leave it without

@@ -8,8 +8,9 @@ namespace afx {
 /// configuration templates (conf.avail) that FcInit reads only so that
 /// fc-conflist can describe them, a third of its time. Call it before
 /// anything else in the process uses fontconfig, on any thread. Where its
-/// short way does not apply (FC_DEBUG set, no configuration file, no cache
-/// folder named), FcInit does it all, with its own fallbacks and messages.
+/// short way does not apply (fontconfig before 2.14, FC_DEBUG or
+/// FONTCONFIG_FILE set, no configuration file, no cache folder named),
+/// FcInit does it all, with its own fallbacks and messages, once.
 void LoadFontConfiguration();
 
 }  // namespace afx
