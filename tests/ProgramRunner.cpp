@@ -80,6 +80,11 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::
     return Run(VELQUOR_EXE, args, env, scratch, limits);
 }
 
+Outcome RunProgramFile(const std::string& file, const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       const fs::path& scratch) {
+    return Run(file.c_str(), args, env, scratch, {});
+}
+
 std::optional<Outcome> CompareReports(const std::filesystem::path& a, const std::filesystem::path& b) {
     const char* tool = "/usr/share/benchmark/compare.py";
     if (!std::filesystem::exists(tool) || std::system("/usr/bin/python3 -c 'import scipy' 2>/dev/null") != 0) return std::nullopt;

@@ -27,6 +27,9 @@ struct Limits {
 /// scratch folder's files for its output; kills it after a minute.
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                    const std::filesystem::path& scratch, const Limits& limits = {});
+/// The same for another program file: a copy of the program, say.
+Outcome RunProgramFile(const std::string& file, const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       const std::filesystem::path& scratch);
 
 /// What Google Benchmark's compare.py prints for two reports, with its exit
 /// status; none where the tool or SciPy is not installed.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -169,10 +170,10 @@ TEST(SweepTest, FirstClicksSmallestFirstThenRoundsWhereOnlyFollowingClicksCount)
         firstBytes.push_back(r.run.plan.subjects[r.run.clicks[k].subject].bytes);
     }
     EXPECT_TRUE(std::is_sorted(firstBytes.begin(), firstBytes.end()));
-    for (const bench::SweepClick& c : r.run.clicks) {
+    for (std::size_t k = 0; k < r.run.clicks.size(); ++k) {
+        const bench::SweepClick& c = r.run.clicks[k];
         EXPECT_TRUE(c.measurement.Succeeded());
-        EXPECT_TRUE(c.followsOwnClick || c.repetition <= 1);
-        EXPECT_FALSE(c.followsOwnClick && c.round == 0);
+        EXPECT_EQ(c.followsOwnClick, k > 0 && r.run.clicks[k - 1].subject == c.subject) << k;
     }
     EXPECT_EQ(r.run.rounds, 1);
     // The same seed, the same order.
@@ -187,15 +188,21 @@ TEST(SweepTest, AButtonStopsAtTheBudgetAtMemoryOrAtAFailedClick) {
     for (const SweepStop& stop : overBudget.run.stops) {
         EXPECT_EQ(stop.reason, SweepStop::Reason::Budget);
         EXPECT_EQ(stop.count, 2000);  // the smallest size ran; the next would take too long
-        EXPECT_GT(stop.predicted.count(), 1);
+        // Twice the elements: twice the time of the button's click of 1000.
+        const auto first = std::find_if(overBudget.run.clicks.begin(), overBudget.run.clicks.end(),
+                                        [&](const bench::SweepClick& c) { return overBudget.run.plan.subjects[c.subject].button == stop.button; });
+        EXPECT_EQ(stop.predicted, std::chrono::duration_cast<std::chrono::nanoseconds>(first->measurement.elapsed * 2.0));
     }
     EXPECT_TRUE(std::all_of(overBudget.countsClicked.begin(), overBudget.countsClicked.end(), [](int n) { return n == 1000; }));
 
-    const RunOf noMemory = RunAll(std::get<SweepPlan>(Plan({1000}, SweepRequest::Sizes{1000, 8000, 1})), [] { return 0LL; });
+    // Room for the program and the click of 1000 ints, not for one of 2000.
+    const long long room = bench::kSweepMemoryReserveBytes + bench::PeakBytes(Button(1000), 1000);
+    const RunOf noMemory = RunAll(std::get<SweepPlan>(Plan({1000}, SweepRequest::Sizes{1000, 8000, 1})), [&] { return room; });
     ASSERT_EQ(noMemory.run.stops.size(), 1u);
     EXPECT_EQ(noMemory.run.stops[0].reason, SweepStop::Reason::Memory);
-    EXPECT_EQ(noMemory.run.stops[0].count, 1000);
-    EXPECT_TRUE(noMemory.run.clicks.empty());
+    EXPECT_EQ(noMemory.run.stops[0].count, 2000);
+    EXPECT_EQ(noMemory.run.stops[0].availableBytes, room);
+    EXPECT_TRUE(std::all_of(noMemory.countsClicked.begin(), noMemory.countsClicked.end(), [](int n) { return n == 1000; }));
 
     // A size the kernel refuses: the click fails, its size and the larger ones stop.
     SweepPlan refused = std::get<SweepPlan>(Plan({1041}, SweepRequest::Sizes{1000, 2000, 1}));
@@ -232,8 +239,8 @@ TEST(SweepTest, EachLevelsCostAndWhereTheCurveBends) {
     EXPECT_EQ(bends[0].fromLevel, 1);
     EXPECT_EQ(bends[0].toLevel, 2);
     EXPECT_DOUBLE_EQ(bends[0].ratio, 2);
-    EXPECT_GT(bends[0].bytes, 32 << 10);
-    EXPECT_LT(bends[0].bytes, 40 << 10);
+    // Half-way (on the log scale) between the sizes on either side of the crossing: 32768 and 38976 bytes.
+    EXPECT_NEAR(bends[0].bytes, std::sqrt(32768.0 * 38976), 1);
     EXPECT_EQ(bends[1].fromLevel, 3);
     EXPECT_EQ(bends[1].toLevel, 0);
     // A spike well inside a level is not where the curve bends.

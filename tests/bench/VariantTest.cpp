@@ -4,10 +4,17 @@
 #include "TestUtil.h"
 #include "bench/Buttons.h"
 #include "bench/Protocol.h"
+#include "bench/StoreLimit.h"
+#include "bench/VariantComparison.h"
 #include "bench/Variants.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -98,7 +105,8 @@ TEST_F(VariantTest, EachButtonAndEachVariantHasKernelsOfItsOwn) {
 TEST_F(VariantTest, EveryVariantFillsAndSinksWhatTheDefaultDoes) {
     // The strings the sinks carry are made in one variant's code and copied
     // and released in the default's (Completed, the test): all of them must
-    // agree on what an empty string is.
+    // agree on what an empty string is. The global arrays a variant fills are
+    // the program's own, seen by the inspector and set back to zero there.
     for (const bench::Variant& v : bench::Variants()) {
         if (!bench::IsAvailable(v)) continue;
         for (const bench::ButtonSpec& b : bench::kButtons) {
@@ -112,21 +120,6 @@ TEST_F(VariantTest, EveryVariantFillsAndSinksWhatTheDefaultDoes) {
                 EXPECT_EQ(actual.sinkStrings, expected.sinkStrings) << Describe(v, b, count);
             }
         }
-    }
-}
-
-TEST_F(VariantTest, AVariantFillsTheOneDefinitionOfTheGlobalData) {
-    // The values a variant writes are seen through the program's own arrays
-    // and pointers, and set back to zero there.
-    for (const bench::Variant& v : bench::Variants()) {
-        if (!bench::IsAvailable(v)) continue;
-        unsigned long long seen = 0;
-        bench::SetInspector([&](const bench::Measurement&) { seen = g_staticArray[41]; });
-        bench::KernelOf(v, 1053)(42);
-        bench::SetInspector(nullptr);
-        EXPECT_EQ(seen, 41u) << v.name;
-        EXPECT_EQ(g_staticArray[41], 0u) << v.name;
-        EXPECT_EQ(g_sinkStrings, std::vector<CString>{CString(L"41")}) << v.name;
     }
 }
 
@@ -149,6 +142,99 @@ TEST_F(VariantTest, AVariantTheCpuCannotRunIsListedButUnavailable) {
     bench::SetCpuCheck(nullptr);
     EXPECT_EQ(bench::IsAvailable(*bench::FindVariant("avx2")), __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
                                                                     __builtin_cpu_supports("bmi2"));
+}
+
+// The comparison of builds that the window's box shows: the rounds' order,
+// what each variant's clicks come to, and that a failure stays on its
+// variant. (A variant this CPU cannot run, and a refused count: VariantsBoxTest.)
+class VariantComparisonTest : public ::testing::Test {
+protected:
+    ~VariantComparisonTest() override {
+        bench::SetCpuCheck(nullptr);
+        bench::SetInspector(nullptr);
+    }
+
+    /// Counts the kernel runs that complete, in whichever variant.
+    void CountRuns() {
+        bench::SetInspector([this](const bench::Measurement&) { ++completedRuns; });
+    }
+
+    int completedRuns = 0;
+};
+
+TEST_F(VariantComparisonTest, EveryRoundRunsEachVariantOnceAndEachComesInEveryPlace) {
+    for (std::size_t n : {1u, 2u, 3u, 4u}) {
+        std::vector<std::set<std::size_t>> variantsAt(n), followed(n);  // followed: the variants each came after
+        std::vector<std::size_t> previous;
+        for (int round = 0; round < static_cast<int>(2 * n); ++round) {
+            const std::vector<std::size_t> order = bench::RoundOrder(n, round);
+            ASSERT_EQ(order.size(), n);
+            EXPECT_EQ(std::set(order.begin(), order.end()).size(), n) << "round " << round << " of " << n;
+            for (std::size_t place = 0; place < n; ++place) variantsAt[place].insert(order[place]);
+            for (std::size_t place = 1; place < n; ++place) followed[order[place]].insert(order[place - 1]);
+            if (n > 1 && round > 0) {
+                EXPECT_NE(order, previous) << "round " << round << " repeats the one before";
+            }
+            previous = order;
+        }
+        for (std::size_t place = 0; place < n; ++place) EXPECT_EQ(variantsAt[place].size(), n) << "place " << place << " of " << n;
+        // Not always after the same one: what the one before leaves in the caches changes.
+        for (std::size_t v = 0; v < n && n > 2; ++v) EXPECT_GT(followed[v].size(), 1u) << "variant " << v << " of " << n;
+    }
+    EXPECT_TRUE(bench::RoundOrder(0, 3).empty());
+}
+
+TEST_F(VariantComparisonTest, EachVariantsMedianIsOfItsCountedClicks) {
+    CountRuns();
+    const bench::VariantComparison c = bench::CompareVariants(*bench::FindButton(1000), 100000, 5);
+    ASSERT_EQ(c.runs.size(), bench::Variants().size());
+    int available = 0;
+    for (std::size_t i = 0; i < c.runs.size(); ++i) {
+        const bench::VariantRun& r = c.runs[i];
+        EXPECT_EQ(r.variant, &bench::Variants()[i]);
+        EXPECT_EQ(r.available, bench::IsAvailable(*r.variant));
+        if (!r.available) continue;
+        ++available;
+        ASSERT_FALSE(r.error) << r.variant->name << ": " << r.error->message;
+        ASSERT_EQ(r.elapsed.size(), 5u) << r.variant->name;
+        ASSERT_TRUE(r.median);
+        EXPECT_EQ(*r.median, bench::Median(r.elapsed));
+        // 400000 bytes get a rate against the limit of that size.
+        if (r.median->count() > 0) {
+            const double rate = 400000 / std::chrono::duration<double>(*r.median).count();
+            ASSERT_TRUE(r.fractionOfLimit) << r.variant->name;
+            EXPECT_NEAR(*r.fractionOfLimit, rate / bench::StoreLimit({400000}), 1e-9);
+        }
+    }
+    // One round more than counted: each variant's first click is left out.
+    EXPECT_EQ(completedRuns, available * 6);
+}
+
+TEST_F(VariantComparisonTest, AnAllocationThatFailsStaysOnEachVariantsRow) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space: no address-space limit can be set";
+#else
+    // In a child with 1 GiB of address space, 400 million int fit in no
+    // variant, nor the store limit's buffer of the same size. The exit status
+    // says what went wrong.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{1ul << 30, 1ul << 30};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(100);
+        const bench::VariantComparison c = bench::CompareVariants(*bench::FindButton(1000), 400'000'000, 3);
+        for (const bench::VariantRun& r : c.runs) {
+            if (!r.available) continue;
+            if (!r.error || r.error->kind != bench::ErrorKind::OutOfMemory) _exit(1);
+            if (r.median || !r.elapsed.empty() || r.fractionOfLimit) _exit(2);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: a variant without the failure, 2: a figure beside it, 100: setrlimit failed";
+#endif
 }
 
 }  // namespace
