@@ -259,38 +259,29 @@ afx::BarChart TwoBars(double first, double second) {
     return chart;
 }
 
-TEST(ChartTest, AChartIsAPngImageWithARowPerBar) {
-    const QImage two = Decode(afx::RenderBarChartPng(TwoBars(0.5, 3)));
+TEST(ChartTest, AChartIsAPngImageWithARowPerBarItsNoteWhenNothingWasMeasuredAndItsLine) {
+    afx::BarChart chart = TwoBars(0.5, 3);
+    const QImage two = Decode(afx::RenderBarChartPng(chart));
     ASSERT_FALSE(two.isNull());
-    afx::BarChart three = TwoBars(0.5, 3);
-    three.bars.push_back({L"1004 c", 1, 1, 1});
-    const QImage taller = Decode(afx::RenderBarChartPng(three));
-    EXPECT_EQ(taller.width(), two.width());
-    EXPECT_GT(taller.height(), two.height());
-}
-
-TEST(ChartTest, AChartWithoutAValueIsDrawnWithItsNote) {
-    const afx::BarChart empty = TwoBars(0, 0);
-    const QImage withNote = Decode(afx::RenderBarChartPng(empty));
-    ASSERT_FALSE(withNote.isNull());
-    afx::BarChart silent = empty;
-    silent.emptyNote.clear();
-    EXPECT_NE(withNote, Decode(afx::RenderBarChartPng(silent))) << "the note is drawn";
-
-    afx::BarChart noBars = empty;
-    noBars.bars.clear();
-    EXPECT_FALSE(Decode(afx::RenderBarChartPng(noBars)).isNull());
-}
-
-TEST(ChartTest, ALineAtAValueCrossesEveryRow) {
-    afx::BarChart ratios = TwoBars(0.5, 3);
-    ratios.line = 1.0;
-    const QImage lined = Decode(afx::RenderBarChartPng(ratios));
+    chart.bars.push_back({L"1004 c", 1, 1, 1});
+    const QImage three = Decode(afx::RenderBarChartPng(chart));
+    EXPECT_EQ(three.width(), two.width());
+    EXPECT_GT(three.height(), two.height());
+    chart.bars.pop_back();
+    chart.line = 1.0;
+    const QImage lined = Decode(afx::RenderBarChartPng(chart));
     int red = 0;  // the line's colour; nothing else is drawn in it without marks
     for (int y = 0; y < lined.height(); ++y) {
         for (int x = 0; x < lined.width(); ++x) red += lined.pixelColor(x, y) == QColor(200, 30, 30);
     }
     EXPECT_GT(red, 2 * 40) << "a line down both rows";
+
+    afx::BarChart empty = TwoBars(0, 0);
+    const QImage withNote = Decode(afx::RenderBarChartPng(empty));
+    empty.emptyNote.clear();
+    EXPECT_NE(withNote, Decode(afx::RenderBarChartPng(empty))) << "the note is drawn";
+    empty.bars.clear();
+    EXPECT_FALSE(Decode(afx::RenderBarChartPng(empty)).isNull());
 }
 
 }  // namespace
