@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -116,8 +115,8 @@ std::vector<std::string> Mnemonics(const Listing& listing) {
     return mnemonics;
 }
 
-TEST(AsmListing, ListsExactlyTheInstructionsOfTheTimedSection) {
-    const Listing listing = disasm::ListTimedSection(reinterpret_cast<const void*>(&velquor_asm_fill), Syntax::Intel);
+TEST(AsmListing, ListsExactlyTheInstructionsOfTheTimedSectionAndMarksItsLoop) {
+    const Listing listing = ListOf(reinterpret_cast<const void*>(&velquor_asm_fill));
     ASSERT_EQ(listing.error, "");
     EXPECT_EQ(listing.kernelName, "velquor_asm_fill");
     // From the move that saves t0 (before the begin marker) to the t1 call,
@@ -134,23 +133,17 @@ TEST(AsmListing, ListsExactlyTheInstructionsOfTheTimedSection) {
     EXPECT_EQ(listing.instructions[3].operands, "+0x21");
     EXPECT_EQ(listing.instructions[9].operands, "+0x10");
     EXPECT_EQ(listing.instructions[4].offsetBytes, 0x10u);
-}
-
-TEST(AsmListing, MarksTheLoopFromItsHeadToTheBackwardBranch) {
-    const Listing listing = disasm::ListTimedSection(reinterpret_cast<const void*>(&velquor_asm_fill), Syntax::Intel);
-    ASSERT_EQ(listing.error, "");
+    // The loop, from its head to the backward branch.
     ASSERT_EQ(listing.loops.size(), 1u);
     ASSERT_EQ(listing.mainLoop, 0u);
-    const disasm::Loop& loop = listing.loops[0];
-    EXPECT_EQ(loop.headIndex, 4u);
-    EXPECT_EQ(loop.backBranchIndex, 9u);
-    EXPECT_EQ(loop.bodyIndices, (std::vector<std::size_t>{4, 5, 6, 7, 8, 9}));
-    const disasm::LoopSummary summary = disasm::Summarize(listing, loop);
-    EXPECT_EQ(summary.storeWidthsBytes, std::vector<int>{4});
-    EXPECT_TRUE(summary.callees.empty());
+    EXPECT_EQ(listing.loops[0].headIndex, 4u);
+    EXPECT_EQ(listing.loops[0].backBranchIndex, 9u);
+    EXPECT_EQ(listing.loops[0].bodyIndices, (std::vector<std::size_t>{4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(MainLoop(listing).storeWidthsBytes, std::vector<int>{4});
+    EXPECT_TRUE(MainLoop(listing).callees.empty());
 }
 
-TEST(Decoder, StoreWidthsCountMemoryWritesButNotACallsPush) {
+TEST(Decoder, StoreWidthsCountMemoryWritesButNotACallsPushAndACutInstructionIsNone) {
     const disasm::Decoder decoder(Syntax::Intel);
     const auto decode = [&](std::vector<std::uint8_t> bytes) { return decoder.Decode(bytes, 0x1000); };
     EXPECT_EQ(decode({0x0f, 0x11, 0x48, 0xf0})->storeWidthsBytes, std::vector<int>{16});  // movups [rax-0x10], xmm1
@@ -167,13 +160,8 @@ TEST(Decoder, StoreWidthsCountMemoryWritesButNotACallsPush) {
     EXPECT_EQ(slotJump->flow, Flow::Jump);
     EXPECT_EQ(slotJump->ripTarget, 0x2006u);
     EXPECT_EQ(decode({0x0f, 0x0b})->flow, Flow::Stop);  // ud2
-}
-
-TEST(Decoder, AnInstructionCutShortIsNoInstruction) {
-    const disasm::Decoder decoder(Syntax::Intel);
-    const std::vector<std::uint8_t> movups{0x0f, 0x11, 0x48, 0xf0};
-    EXPECT_FALSE(decoder.Decode(std::span(movups).first(3), 0x1000));
-    EXPECT_FALSE(decoder.Decode({}, 0x1000));
+    EXPECT_FALSE(decode({0x0f, 0x11, 0x48}));            // movups cut short
+    EXPECT_FALSE(decode({}));
 }
 
 // Reading the program's own ELF file: symbols of the running program, and
@@ -276,7 +264,6 @@ TEST(ProgramKernels, EachHasOneMarkedLoopButTheKernelThatMovesAPointer) {
         SCOPED_TRACE(button.buttonId);
         const Listing listing = ListOf(button);
         ASSERT_EQ(listing.error, "");
-        std::cout << button.buttonId << " " << listing.kernelName << ": " << disasm::SummaryLine(listing) << "\n";
         if (button.buttonId == 1055) continue;
         ASSERT_TRUE(listing.mainLoop);
 #if defined(__clang__)
