@@ -93,7 +93,7 @@ TEST(StatisticsTest, AClickIsPreemptedWhenItsThreadDidNotRunForATenthOfIt) {
 }
 
 // Adds clicks of one button with these (wall, CPU) durations, in this order.
-void Add(batch::BatchRun& run, int button, std::initializer_list<std::pair<long long, long long>> durations) {
+void Add(batch::BatchRun& run, int button, const std::vector<std::pair<long long, long long>>& durations) {
     if (std::find(run.buttons.begin(), run.buttons.end(), button) == run.buttons.end()) run.buttons.push_back(button);
     int repetition = 0;
     for (const auto& [wall, cpu] : durations) {
@@ -184,11 +184,7 @@ TEST(JsonReportTest, AggregatesAreOfTheClicksThatFollowTheirOwnInWholeNanosecond
     // Aggregates only for two counted clicks or more.
     for (const auto& [clicks, entries] : {std::pair{1, 1}, std::pair{2, 2}, std::pair{3, 3 + 7}}) {
         batch::BatchRun few;
-        for (int i = 0; i < clicks; ++i) Add(few, 1000, {{100 + i, 100}});
-        for (std::size_t i = 0; i < few.clicks.size(); ++i) {
-            few.clicks[i].repetition = static_cast<int>(i);
-            few.clicks[i].followsOwnClick = i > 0;
-        }
+        Add(few, 1000, std::vector<std::pair<long long, long long>>(static_cast<std::size_t>(clicks), {100, 100}));
         EXPECT_EQ(Json(few)["benchmarks"].toArray().size(), entries) << clicks;
     }
 }
@@ -224,16 +220,20 @@ TEST(JsonReportTest, TheContextSaysOnlyWhatWasRead) {
     EXPECT_EQ(batch::ReadCpuScaling(root, 1), false);
 }
 
-// The table's lines that hold this text.
-std::vector<std::string> TableLines(const batch::BatchRun& run, const std::string& part) {
-    std::ostringstream out;
-    batch::WriteTable(out, run, KnownSystem());
-    std::istringstream in(out.str());
+// The lines of text that hold part.
+std::vector<std::string> LinesOf(const std::string& text, const std::string& part) {
+    std::istringstream in(text);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (line.find(part) != std::string::npos) lines.push_back(line);
     }
     return lines;
+}
+
+std::vector<std::string> TableLines(const batch::BatchRun& run, const std::string& part) {
+    std::ostringstream out;
+    batch::WriteTable(out, run, KnownSystem());
+    return LinesOf(out.str(), part);
 }
 
 TEST(TableReportTest, MarksFailedRowsAndColumnsThatLineUpPastJapaneseCaptions) {
@@ -286,11 +286,8 @@ TEST(CsvReportTest, DurationsAreWholeNanosecondsAndTheFirstClickIsMarked) {
 }
 
 std::string LineOf(const std::string& text, const std::string& part) {
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (line.find(part) != std::string::npos) return line;
-    }
-    return {};
+    const std::vector<std::string> lines = LinesOf(text, part);
+    return lines.empty() ? "" : lines.front();
 }
 
 TEST(BaselineRatioTest, EachRoundSetsAButtonAgainstTheBaselineOfTheSameRound) {

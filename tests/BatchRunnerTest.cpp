@@ -220,13 +220,9 @@ TEST(BatchVariantTest, EveryClickAndMedianIsSetAgainstTheLimitOfItsBytesMeasured
     EXPECT_EQ(rate(1000, 1000).bytesPerSecond, std::nullopt);
     known.buttons = {1000};
     for (int i = 0; i < 4; ++i) {
-        batch::Click c;
-        c.buttonId = 1000;
-        c.repetition = i;
-        c.followsOwnClick = i > 0;
-        c.measurement.elapsed = std::chrono::microseconds(10 * (i + 1));
-        c.measurement.elementCount = 20000;
-        known.clicks.push_back(c);
+        known.clicks.push_back(Known(0, i, 10000 * (i + 1), true, i > 0));
+        known.clicks.back().buttonId = 1000;
+        known.clicks.back().measurement.elementCount = 20000;
     }
     const batch::ButtonResult median = batch::GroupByButton(known).front();  // of 20, 30 and 40 us
     EXPECT_DOUBLE_EQ(median.medianRate.bytesPerSecond.value_or(0), 80000 / 30e-6);
