@@ -58,40 +58,35 @@ TEST(TextReport, ASummaryThenOneLinePerInstructionWithTheLoopMarkedAndTheSharesB
     }
 }
 
-TEST(JsonReport, CarriesTheSameDataAsTheText) {
-    const disasm::Listing listing = AsmListing();
-    const disasm::HotShares shares = SomeShares(listing);
+std::string Json(const disasm::Listing& listing, const disasm::HotShares& shares) {
     std::ostringstream out;
     disasm::WriteListingJson(out, listing, &shares);
-    const std::string json = out.str();
-    EXPECT_NE(json.find("\"loop\": {\"head_offset\": 16, \"back_branch_offset\": 31, \"instructions\": 6, "
-                        "\"stores_bytes\": [4], \"calls\": [], \"share_percent\": 50.000}"),
-              std::string::npos)
-        << json;
-    EXPECT_NE(
-        json.find("{\"offset\": 21, \"mnemonic\": \"mov\", \"operands\": \"dword ptr [rdi+rax*4], eax\", "
-                  "\"target\": null, \"data\": null, \"in_loop\": true, \"after_gap\": false, \"stores_bytes\": [4], "
-                  "\"samples\": 50, \"share_percent\": 50.000}"),
-        std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"target\": \"velquor_asm_fail\""), std::string::npos);
-    EXPECT_NE(json.find("\"outside\": [{\"name\": \"operator new[](unsigned long)\", \"samples\": 30"),
-              std::string::npos);
+    return out.str();
+}
 
+TEST(JsonReport, CarriesTheSameDataAsTheText) {
+    const disasm::Listing listing = AsmListing();
+    const std::string json = Json(listing, SomeShares(listing));
+    for (const char* part : {"\"loop\": {\"head_offset\": 16, \"back_branch_offset\": 31, \"instructions\": 6, \"stores_bytes\": [4], "
+                             "\"calls\": [], \"share_percent\": 50.000}",
+                             "{\"offset\": 21, \"mnemonic\": \"mov\", \"operands\": \"dword ptr [rdi+rax*4], eax\", \"target\": null, "
+                             "\"data\": null, \"in_loop\": true, \"after_gap\": false, \"stores_bytes\": [4], \"samples\": 50, "
+                             "\"share_percent\": 50.000}",
+                             "\"target\": \"velquor_asm_fail\"",
+                             "\"outside\": [{\"name\": \"operator new[](unsigned long)\", \"samples\": 30"}) {
+        EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+    }
     disasm::HotShares refused;
     refused.refusal = "sampling refused: test";
-    std::ostringstream refusedOut;
-    disasm::WriteListingJson(refusedOut, listing, &refused);
-    EXPECT_NE(refusedOut.str().find("\"hot\": {\"refusal\": \"sampling refused: test\"}"), std::string::npos);
-    EXPECT_EQ(refusedOut.str().find("share_percent"), std::string::npos);
+    const std::string refusedJson = Json(listing, refused);
+    EXPECT_NE(refusedJson.find("\"hot\": {\"refusal\": \"sampling refused: test\"}"), std::string::npos);
+    EXPECT_EQ(refusedJson.find("share_percent"), std::string::npos);
 
     // Names and errors are JSON strings, whatever they hold; a failed listing has no loop.
     disasm::Listing failed;
     failed.kernelName = "f<\"quoted\">(char const*)\t";
     failed.error = "no timed-section markers in \\ f";
-    std::ostringstream failedOut;
-    disasm::WriteListingJson(failedOut, failed, &shares);
-    EXPECT_EQ(failedOut.str(),
+    EXPECT_EQ(Json(failed, SomeShares(listing)),
               "{\n  \"kernel\": \"f<\\\"quoted\\\">(char const*)\\u0009\",\n  \"folded_into\": null,\n  \"size_bytes\": 0,\n"
               "  \"syntax\": \"intel\",\n  \"error\": \"no timed-section markers in \\\\ f\",\n"
               "  \"starts_after_call\": null,\n  \"loop\": null,\n  \"loops\": [],\n  \"instructions\": [],\n"
