@@ -165,6 +165,7 @@ TEST_F(ProgramTest, ReportsThatGoogleBenchmarksComparisonToolReadsAndAPngChart) 
             ++sizes;
             EXPECT_EQ(b["is_baseline"].toBool(), b["button"].toInt() == 1000);
             EXPECT_TRUE(b.contains("ratio_to_baseline"));
+            EXPECT_GT(b["run_name"].toString().section('/', -1).toInt(), 0) << "NAME/size: " << b["run_name"].toString().toStdString();
         }
         if (b["aggregate_name"].toString() == "BigO") {
             ++bigO;
