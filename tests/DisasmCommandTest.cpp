@@ -1,8 +1,6 @@
 // velquor --disasm: the listings as text and JSON, each variant's, a sampled
-// run, a refused or failed one, and the program's exit status (its options:
-// CommandLineTest.cpp; every kernel's listing: disasm/KernelListingTest.cpp).
-#include "ProgramRunner.h"
-#include "TestUtil.h"
+// run, a refused or failed one (its options: CommandLineTest.cpp; its exit
+// status: BatchTest.cpp; every kernel's listing: disasm/KernelListingTest.cpp).
 #include "batch/Disasm.h"
 #include "batch/Options.h"
 #include "bench/Buttons.h"
@@ -18,7 +16,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <new>
 #include <sstream>
 #include <string>
@@ -56,23 +53,14 @@ TEST(DisasmCommandTest, TextAndJsonListEachKernelUnderItsButtonsName) {
     }
 }
 
-int RefusePerf(perf_event_attr&) {
-    errno = EACCES;
-    return -1;
-}
-
-int RunOutOfMemory(perf_event_attr&) {
-    throw std::bad_alloc();
-}
-
 // Sampled, refused by the system or out of memory: each kernel keeps its
 // listing, with one line under its summary that says how many samples its
-// shares are of, or why it has none. (Where samples go: HotSpotsTest.cpp.)
+// shares are of, or why it has none. (Where samples go: disasm/ReportTest.cpp.)
 TEST(DisasmCommandTest, HotGivesEachKernelOneLineOfItsSamplesOrWhyNone) {
     const std::pair<disasm::PerfEventOpen, std::string> cases[] = {
-        {nullptr, ""},  // this machine's own sampling, or its refusal
-        {RefusePerf, "sampling refused: perf_event_open: "},
-        {RunOutOfMemory, "not sampled: out of memory while sampling"},
+        {nullptr, "sampling refused"},  // this machine's own sampling, or its refusal
+        {[](perf_event_attr&) { errno = EACCES; return -1; }, "sampling refused: perf_event_open: "},
+        {[](perf_event_attr&) -> int { throw std::bad_alloc(); }, "not sampled: out of memory while sampling"},
     };
     const auto [plainStatus, plain] = RunDisasm(DisasmOptions{.buttons = {1004, 1008}});
     EXPECT_EQ(plainStatus, 0);
@@ -82,7 +70,8 @@ TEST(DisasmCommandTest, HotGivesEachKernelOneLineOfItsSamplesOrWhyNone) {
         const auto [status, hot] = RunDisasm(DisasmOptions{.buttons = {1004, 1008}, .hot = true});
         if (open) disasm::SetPerfEventOpen(previous);
         EXPECT_EQ(status, 0);
-        const bool sampled = reason.empty() && hot.find(" samples (") != std::string::npos;
+        // How many samples a busy machine gives is its own affair: only the layout is checked.
+        const bool sampled = !open && hot.find(" samples (") != std::string::npos;
         std::istringstream hotLines(hot), plainLines(plain);
         std::string hotLine, plainLine;
         int notes = 0;
@@ -90,9 +79,7 @@ TEST(DisasmCommandTest, HotGivesEachKernelOneLineOfItsSamplesOrWhyNone) {
             if (hotLine.starts_with("== ")) line = 0;
             if (line == 3) {  // under "== button", the title and the summary
                 ++notes;
-                EXPECT_TRUE(sampled ? hotLine.find(" samples (") != std::string::npos
-                                    : hotLine.starts_with(reason.empty() ? "sampling refused" : reason))
-                    << hotLine;
+                EXPECT_TRUE(sampled ? hotLine.find(" samples (") != std::string::npos : hotLine.starts_with(reason)) << hotLine;
             } else if (!sampled) {  // shares stand beside a sampled listing's instructions
                 ASSERT_TRUE(std::getline(plainLines, plainLine)) << hot;
                 EXPECT_EQ(hotLine, plainLine);
@@ -131,34 +118,6 @@ TEST(DisasmCommandTest, VariantsAreListedButtonByButtonEachFromItsOwnBuild) {
     EXPECT_EQ(hotStatus, 0);
     EXPECT_NE(hot.find("\nnot sampled: variant avx2 needs a CPU with x86-64-v3, which this one is not\n"), std::string::npos) << hot;
     EXPECT_EQ(hot.find(" samples ("), std::string::npos) << hot;
-}
-
-TEST(DisasmCommandTest, TheProgramExitsZeroWithListingsOneWhereItCannotListAndTwoForABadId) {
-    const ScratchFolder scratch("velquor-disasm");
-    std::vector<std::string> env{"HOME=" + scratch.path().string(), "PATH=/usr/bin:/bin"};
-    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
-    }
-    const Outcome listed = RunProgram({"--disasm", "1004,1008"}, env, scratch.path());
-    EXPECT_EQ(listed.exitCode, 0) << listed.errors;
-    EXPECT_TRUE(listed.output.starts_with("== 1004 ")) << listed.output;
-    EXPECT_NE(listed.output.find("\n== 1008 "), std::string::npos);
-    EXPECT_EQ(listed.errors, "");
-
-    const Outcome bad = RunProgram({"--disasm", "1004,9"}, env, scratch.path());
-    EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_EQ(bad.output, "");
-    EXPECT_TRUE(bad.errors.starts_with("velquor: unknown button id '9'")) << bad.errors;
-    EXPECT_EQ(std::count(bad.errors.begin(), bad.errors.end(), '\n'), 1);
-
-    // A stripped copy of the program has no symbols to find its kernels by.
-    const std::string stripped = (scratch.path() / "stripped").string();
-    if (std::system(("objcopy --strip-all '" VELQUOR_EXE "' '" + stripped + "' 2>/dev/null").c_str()) != 0) {
-        GTEST_SKIP() << "objcopy is not available";
-    }
-    const Outcome unlisted = RunProgramFile(stripped, {"--disasm", "1004"}, env, scratch.path());
-    EXPECT_EQ(unlisted.exitCode, 1) << unlisted.errors;
-    EXPECT_NE(unlisted.output.find("stripped"), std::string::npos) << unlisted.output;
 }
 
 }  // namespace
