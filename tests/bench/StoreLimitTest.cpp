@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(StoreLimitTest, BytesPerSecondIsTheBytesOverTheDuration) {
+TEST(StoreLimitTest, RatesAndFractionsOfTheLimitFromKnownBytesAndDurations) {
     EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(400000, 100us), 4e9);
     EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(800000, 1ms), 8e8);
     EXPECT_DOUBLE_EQ(*bench::BytesPerSecond(bench::kMinRateBytes, 1us), 65536e6);
@@ -27,9 +27,7 @@ TEST(StoreLimitTest, BytesPerSecondIsTheBytesOverTheDuration) {
     EXPECT_EQ(bench::BytesPerSecond(0, 1ms), std::nullopt);
     EXPECT_EQ(bench::BytesPerSecond(4, 30ns), std::nullopt);
     EXPECT_EQ(bench::BytesPerSecond(bench::kMinRateBytes - 1, 1us), std::nullopt);
-}
-
-TEST(StoreLimitTest, TheFractionSetsARateAgainstTheLimit) {
+    // The fraction of the limit.
     EXPECT_DOUBLE_EQ(*bench::FractionOfLimit(2e9, 4e9), 0.5);
     // Faster than the limit is reported as it is, not clipped: the limit is a measurement too.
     EXPECT_DOUBLE_EQ(*bench::FractionOfLimit(6e9, 4e9), 1.5);
@@ -37,7 +35,7 @@ TEST(StoreLimitTest, TheFractionSetsARateAgainstTheLimit) {
     EXPECT_EQ(bench::FractionOfLimit(2e9, std::nan("")), std::nullopt);
 }
 
-TEST(StoreLimitTest, EachButtonIsComparedWithTheBytesItsArrayTakes) {
+TEST(StoreLimitTest, EachButtonIsComparedWithTheLimitOfTheBytesItsArrayTakes) {
     const auto size = [](int id, int count) { return bench::LimitSizeFor(*bench::FindButton(id), count); };
     EXPECT_EQ(size(1000, 100000), (bench::StoreSize{400000}));
     EXPECT_EQ(size(1024, 100000), (bench::StoreSize{800000}));
@@ -47,12 +45,9 @@ TEST(StoreLimitTest, EachButtonIsComparedWithTheBytesItsArrayTakes) {
     EXPECT_EQ(size(1055, 100000).bytes, 0u);
     EXPECT_EQ(size(1000, 0).bytes, 0u);
     EXPECT_EQ(size(1000, -5).bytes, 0u);
+    // Too few bytes for a limit; its speed is the machine's: only that it is a rate is asserted.
     EXPECT_EQ(bench::MeasureStoreBandwidth({0}), 0);
     EXPECT_EQ(bench::MeasureStoreBandwidth({4}), 0);
-}
-
-TEST(StoreLimitTest, TheMeasuredLimitIsAPositiveRateAndRemembered) {
-    // Its speed is the machine's: only that it is a rate is asserted.
     const double limit = bench::MeasureStoreBandwidth({400000});
     EXPECT_TRUE(std::isfinite(limit) && limit > 0) << limit;
     // Remembered: the second request measures nothing and answers the same.
