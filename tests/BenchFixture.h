@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -27,19 +27,8 @@ inline int FieldOf(int button) {
 
 /// "%.6f" of whole microseconds in milliseconds, then "ms": the last three decimals are zeros.
 inline bool IsResultText(const CString& text) {
-    const std::wstring s(text.GetString());
-    const auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
-    std::size_t i = s.starts_with(L'-') ? 1 : 0;
-    const std::size_t integerStart = i;
-    while (i < s.size() && isDigit(s[i])) ++i;
-    if (i == integerStart || s.compare(i, 1, L".") != 0) return false;
-    const std::wstring decimals = s.substr(i + 1);
-    return decimals.size() == 8 && std::all_of(decimals.begin(), decimals.begin() + 3, isDigit) &&
-           decimals.ends_with(L"000ms");
-}
-
-inline std::string Describe(const std::optional<CString>& sink) {
-    return sink ? Utf8(*sink) : std::string("(nothing)");
+    static const std::wregex form(L"-?[0-9]+\\.[0-9]{3}000ms");
+    return std::regex_match(text.GetString(), form);
 }
 
 class BenchTest : public ::testing::Test, public dialog::RunObserver {

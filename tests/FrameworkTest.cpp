@@ -1,7 +1,8 @@
 // The platform layer on its own: dispatch through message maps, exceptions
 // stopped where messages are dispatched, data exchange, the template records
-// and dialog units.
+// and dialog units, icons from their files, and the bar chart as a PNG.
 #include "TestUtil.h"
+#include "framework/Chart.h"
 #include "framework/DialogData.h"
 #include "framework/testing/Driver.h"
 #include "framework/Icon.h"
@@ -11,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColor>
+#include <QImage>
 #include <QWidget>
 
 #include <map>
@@ -164,20 +167,7 @@ TEST(DispatchTest, AMissingTemplateGivesMinusOneWithoutAMessage) {
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
-TEST(DialogDataTest, DialogInitRecordsParseOnlyWhenWhole) {
-    const struct {
-        std::vector<std::uint8_t> bytes;
-        bool parses;
-    } cases[] = {
-        {{0x03, 0x04, 0x7C, 0x03, 0x10, 0x00, 0x00, 0x00, 'a', 'b'}, false},  // claims 16 bytes, holds 2
-        {{0x03, 0x04, 0x7C, 0x03, 0x01, 0x00, 0x00, 0x00, 'a'}, false},       // no end mark
-        {{0x00, 0x00}, true},
-    };
-    for (const auto& c : cases) {
-        const auto records = afx::ParseDialogInit(c.bytes);
-        EXPECT_EQ(records.has_value(), c.parses) << c.bytes.size();
-        EXPECT_TRUE(!records || records->empty());
-    }
+TEST(DialogDataTest, TheMainWindowsLinksAreFrameworkRecordsWithoutAnAddress) {
     // The main window's three links: framework records with no address of their own.
     const auto links = afx::ParseDialogInit(afx::FindDialogInit(res::IDD_VELQUOR_DIALOG));
     ASSERT_TRUE(links);
@@ -228,10 +218,6 @@ TEST(DialogUnitsTest, ControlsSitWhereTheTemplatePutsThemAndStay) {
     EXPECT_EQ(Geometry(main, 1).y, quit.y);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(IconTest, TheApplicationIconHasItsTrueColourImagesWithTransparency) {
     HICON icon = AfxLoadIcon(res::IDR_MAINFRAME);
     ASSERT_NE(icon, nullptr);
@@ -256,55 +242,46 @@ TEST(IconTest, TheApplicationIconHasItsTrueColourImagesWithTransparency) {
     EXPECT_EQ(AfxLoadIcon(9999), nullptr);
 }
 
-// The sizes an icon holds, each with its image, for comparing two icons.
-std::map<int, QImage> ImagesOf(const QIcon& icon) {
-    std::map<int, QImage> images;
-    for (const QSize& size : icon.availableSizes()) images[size.width()] = icon.pixmap(size).toImage();
-    return images;
+// The bar chart is drawn in memory as a PNG file's bytes.
+QImage Decode(const std::optional<std::string>& png) {
+    EXPECT_TRUE(png);
+    if (!png) return {};
+    EXPECT_EQ(png->compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
+    return QImage::fromData(reinterpret_cast<const uchar*>(png->data()), static_cast<int>(png->size()), "PNG");
 }
 
-TEST(IconTest, CutIconDataKeepsOnlyTheImagesThatAreWhole) {
-    const afx::IconResource* res = afx::FindIcon(res::IDR_MAINFRAME);
-    ASSERT_NE(res, nullptr);
-    const std::span<const std::uint8_t> file = res->icoFile;
-    const std::map<int, QImage> whole = ImagesOf(afx::IconFromIco(file));
-    ASSERT_EQ(whole.size(), 5u);
-    // The file ends with the 16-pixel image: one byte less loses it, and
-    // every other image is exactly as in the whole file.
-    const std::map<int, QImage> lessOne = ImagesOf(afx::IconFromIco(file.first(file.size() - 1)));
-    EXPECT_EQ(lessOne.count(16), 0u);
-    EXPECT_EQ(lessOne.size(), 4u);
-    for (const auto& [size, image] : lessOne) EXPECT_EQ(image, whole.at(size)) << size;
-    // Up to the end of the PNG image (byte 37214) only the 256-pixel image is whole.
-    const std::map<int, QImage> toPng = ImagesOf(afx::IconFromIco(file.first(37214)));
-    ASSERT_EQ(toPng.size(), 1u);
-    EXPECT_EQ(toPng.begin()->second, whole.at(256));
-    EXPECT_TRUE(afx::IconFromIco(file.first(37213)).isNull());
-    // Within the header or the directory there is no image at all.
-    for (std::size_t cut : {std::size_t(0), std::size_t(5), std::size_t(22), std::size_t(245)}) {
-        EXPECT_TRUE(afx::IconFromIco(file.first(cut)).isNull()) << cut;
+afx::BarChart TwoBars(double first, double second) {
+    afx::BarChart chart;
+    chart.title = L"title";
+    chart.axisLabel = L"ms";
+    chart.emptyNote = L"nothing was measured";
+    chart.bars = {{L"1000 a", first, first / 2, first * 2}, {L"1002 b", second, second / 2, second * 2}};
+    return chart;
+}
+
+TEST(ChartTest, AChartIsAPngImageWithARowPerBarItsNoteWhenNothingWasMeasuredAndItsLine) {
+    afx::BarChart chart = TwoBars(0.5, 3);
+    const QImage two = Decode(afx::RenderBarChartPng(chart));
+    ASSERT_FALSE(two.isNull());
+    chart.bars.push_back({L"1004 c", 1, 1, 1});
+    const QImage three = Decode(afx::RenderBarChartPng(chart));
+    EXPECT_EQ(three.width(), two.width());
+    EXPECT_GT(three.height(), two.height());
+    chart.bars.pop_back();
+    chart.line = 1.0;
+    const QImage lined = Decode(afx::RenderBarChartPng(chart));
+    int red = 0;  // the line's colour; nothing else is drawn in it without marks
+    for (int y = 0; y < lined.height(); ++y) {
+        for (int x = 0; x < lined.width(); ++x) red += lined.pixelColor(x, y) == QColor(200, 30, 30);
     }
-}
+    EXPECT_GT(red, 2 * 40) << "a line down both rows";
 
-TEST(IconTest, ForeignOrLyingIconDataIsSkipped) {
-    const afx::IconResource* res = afx::FindIcon(res::IDR_MAINFRAME);
-    ASSERT_NE(res, nullptr);
-    const std::vector<std::uint8_t> notAnIcon(64, 0xFF);
-    EXPECT_TRUE(afx::IconFromIco(notAnIcon).isNull());
-    std::vector<std::uint8_t> lying(res->icoFile.begin(), res->icoFile.end());
-    // Directory entry 11 (the 48-pixel 32-bit image) claims 4 GiB of data,
-    // and the 16-pixel image's header claims 256 by 256 pixels, far more
-    // than its entry holds.
-    for (int i = 0; i < 4; ++i) lying[6 + 16 * 11 + 8 + i] = 0xFF;
-    constexpr std::size_t kHeader16 = 53558;
-    lying[kHeader16 + 4] = 0x00;
-    lying[kHeader16 + 5] = 0x01;
-    lying[kHeader16 + 8] = 0x00;
-    lying[kHeader16 + 9] = 0x02;
-    const std::map<int, QImage> images = ImagesOf(afx::IconFromIco(lying));
-    EXPECT_EQ(images.count(48), 0u);
-    EXPECT_EQ(images.count(16), 0u);
-    EXPECT_EQ(images.count(32), 1u);
+    afx::BarChart empty = TwoBars(0, 0);
+    const QImage withNote = Decode(afx::RenderBarChartPng(empty));
+    empty.emptyNote.clear();
+    EXPECT_NE(withNote, Decode(afx::RenderBarChartPng(empty))) << "the note is drawn";
+    empty.bars.clear();
+    EXPECT_FALSE(Decode(afx::RenderBarChartPng(empty)).isNull());
 }
 
 }  // namespace

@@ -13,14 +13,22 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-std::string Slurp(const fs::path& file) {
+std::string ReadFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
+std::vector<std::string> ScratchEnvironment(const fs::path& scratch) {
+    std::vector<std::string> env{"HOME=" + scratch.string(), "XDG_RUNTIME_DIR=" + scratch.string(), "PATH=/usr/bin:/bin"};
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+    }
+    return env;
+}
+
+namespace {
 // In the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void StartChild(const char* file, const char* outFile, const char* errFile, const Limits& limits, char** argv,
                              char** envp) {
@@ -67,8 +75,8 @@ Outcome Run(const char* file, const std::vector<std::string>& args, const std::v
     }
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    outcome.errors = Slurp(errFile);
-    outcome.output = Slurp(outFile);
+    outcome.errors = ReadFile(errFile);
+    outcome.output = ReadFile(outFile);
     fs::remove(errFile);
     fs::remove(outFile);
     return outcome;
@@ -78,6 +86,11 @@ Outcome Run(const char* file, const std::vector<std::string>& args, const std::v
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& scratch,
                    const Limits& limits) {
     return Run(VELQUOR_EXE, args, env, scratch, limits);
+}
+
+Outcome RunProgramFile(const std::string& file, const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       const fs::path& scratch) {
+    return Run(file.c_str(), args, env, scratch, {});
 }
 
 std::optional<Outcome> CompareReports(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -27,6 +27,15 @@ struct Limits {
 /// scratch folder's files for its output; kills it after a minute.
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& env,
                    const std::filesystem::path& scratch, const Limits& limits = {});
+/// The same for another program file: a copy of the program, say.
+Outcome RunProgramFile(const std::string& file, const std::vector<std::string>& args, const std::vector<std::string>& env,
+                       const std::filesystem::path& scratch);
+
+/// HOME and XDG_RUNTIME_DIR in the scratch folder, a plain PATH, and the
+/// sanitizers' options this test runs with: a run that touches nothing of the user's.
+std::vector<std::string> ScratchEnvironment(const std::filesystem::path& scratch);
+/// The file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& file);
 
 /// What Google Benchmark's compare.py prints for two reports, with its exit
 /// status; none where the tool or SciPy is not installed.

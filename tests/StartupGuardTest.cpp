@@ -50,7 +50,8 @@ TEST_F(StartupGuardTest, OnceStartedAFailedAllocationThrowsForItsCaller) {
 }
 #endif
 
-TEST_F(StartupGuardTest, ABadAllocEscapingQtEndsInOneLineEvenAfterStartUp) {
+TEST_F(StartupGuardTest, AnExceptionEscapingQtEndsInOneLineThatSaysWhatFailed) {
+    // A bad_alloc whenever it comes; anything else only while starting.
     EXPECT_EXIT(
         {
             afx::BeginStartup();
@@ -58,16 +59,12 @@ TEST_F(StartupGuardTest, ABadAllocEscapingQtEndsInOneLineEvenAfterStartUp) {
             ThrowThroughNoexcept(true);
         },
         ::testing::ExitedWithCode(1), "^velquor: out of memory \\(raise the address-space limit, ulimit -v\\)\n$");
-}
-
-TEST_F(StartupGuardTest, AnyExceptionWhileStartingSaysWhatFailed) {
     EXPECT_EXIT(
         {
             afx::BeginStartup();
             ThrowThroughNoexcept(false);
         },
         ::testing::ExitedWithCode(1), "^velquor: could not start: no platform\n$");
-    // After start-up other exceptions keep their usual end.
     EXPECT_DEATH(
         {
             afx::BeginStartup();
@@ -75,9 +72,6 @@ TEST_F(StartupGuardTest, AnyExceptionWhileStartingSaysWhatFailed) {
             ThrowThroughNoexcept(false);
         },
         "no platform");
-}
-
-TEST_F(StartupGuardTest, OnlyTheFirstLineOfAFailureIsShown) {
     EXPECT_EXIT(afx::StartupFailed("no display\n\nReinstalling the application may fix this problem."),
                 ::testing::ExitedWithCode(1), "^velquor: no display\n$");
 }

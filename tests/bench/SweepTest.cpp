@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -29,6 +32,7 @@ std::variant<SweepPlan, std::string> Plan(std::vector<int> ids, std::optional<Sw
     request.sizes = sizes;
     request.repetitions = 4;
     request.seed = 7;
+    request.clickBudget = std::chrono::hours(1);  // a click that a busy machine slows never stops a button
     return bench::PlanSweep(request, kCaches, available);
 }
 
@@ -57,10 +61,9 @@ TEST(SweepTest, SizesAreAGeometricSeriesEndingAtTheLast) {
         SCOPED_TRACE(std::to_string(c.from) + ":" + std::to_string(c.to) + ":" + std::to_string(c.perDoubling));
         EXPECT_EQ(bench::GeometricSizes(c.from, c.to, c.perDoubling), c.expected);
     }
-    // The default: 4 KiB to four times the last-level cache, whole cache lines, four per doubling.
+    // The default: 4 KiB to four times the last-level cache (the plan's first and last sizes below),
+    // whole cache lines, four per doubling.
     const std::vector<std::size_t> bytes = bench::DefaultSweepBytes(bench::DefaultSweepLastBytes(kCaches));
-    EXPECT_EQ(bytes.front(), 4096u);
-    EXPECT_EQ(bytes.back(), std::size_t{128} << 20);
     EXPECT_EQ(bytes.size(), 15u * 4 + 1);
     EXPECT_TRUE(std::all_of(bytes.begin(), bytes.end(), [](std::size_t b) { return b % 64 == 0; }));
     EXPECT_EQ(bench::DefaultSweepLastBytes({}), bench::kSweepLastBytesWithoutCaches);
@@ -70,8 +73,7 @@ TEST(SweepTest, TheDefaultPlanSharesItsBytesAcrossElementSizesAndStopsTheGlobalA
     const auto planned = Plan({1000, 1016, 1037}, std::nullopt);
     ASSERT_TRUE(std::holds_alternative<SweepPlan>(planned)) << std::get<std::string>(planned);
     const SweepPlan& plan = std::get<SweepPlan>(planned);
-    EXPECT_EQ(Counts(plan, 1000).front(), 1024);
-    EXPECT_EQ(Counts(plan, 1000).back(), 32 << 20);
+    EXPECT_EQ(std::pair(Counts(plan, 1000).front(), Counts(plan, 1000).back()), std::pair(1024, 32 << 20));
     EXPECT_EQ(Counts(plan, 1016).front(), 512);
     const std::vector<int> global = Counts(plan, 1037);
     EXPECT_LE(global.back(), bench::kGlobalArrayLength);
@@ -83,8 +85,7 @@ TEST(SweepTest, TheDefaultPlanSharesItsBytesAcrossElementSizesAndStopsTheGlobalA
     for (const bench::SweepSubject& s : plan.subjects) {
         if (s.IsLimit()) limits.push_back(s.bytes);
     }
-    EXPECT_EQ(limits.front(), bench::kMinRateBytes);
-    EXPECT_EQ(limits.back(), std::size_t{128} << 20);
+    EXPECT_EQ(std::pair(limits.front(), limits.back()), std::pair(bench::kMinRateBytes, std::size_t{128} << 20));
     EXPECT_EQ(std::adjacent_find(limits.begin(), limits.end()), limits.end());
     // What memory cannot hold is left out with a note, not refused.
     const auto small = Plan({1000}, std::nullopt, 200LL << 20);
@@ -128,84 +129,76 @@ TEST(SweepTest, PeakBytesCountWhatAClickHoldsAtOnce) {
     EXPECT_GT(bench::AvailableMemoryBytes(), 0);
 }
 
-struct RunOf {
-    bench::SweepRun run;
-    std::vector<int> countsClicked;  // the counts of the clicks, in order
-};
-
-RunOf RunAll(SweepPlan plan, bench::SweepRunner::AvailableMemory available = [] { return kPlenty; }) {
+/// The whole plan run; the counts of its clicks, in order.
+std::pair<bench::SweepRun, std::vector<int>> RunAll(SweepPlan plan, bench::SweepRunner::AvailableMemory available = [] { return kPlenty; }) {
     bench::SweepRunner runner(std::move(plan), std::move(available));
     while (runner.Step()) {
     }
-    EXPECT_TRUE(runner.Done());
     EXPECT_EQ(runner.ClicksLeft(), 0u);
-    RunOf result{runner.Run(), {}};
-    for (const bench::SweepClick& c : result.run.clicks) result.countsClicked.push_back(result.run.plan.subjects[c.subject].count);
-    return result;
+    std::vector<int> counts;
+    for (const bench::SweepClick& c : runner.Run().clicks) counts.push_back(runner.Run().plan.subjects[c.subject].count);
+    return {runner.Run(), counts};
 }
 
 TEST(SweepTest, FirstClicksSmallestFirstThenRoundsWhereOnlyFollowingClicksCount) {
     // 16384 to 32768 ints: 64 to 128 KiB, each with a limit of its own bytes.
-    SweepPlan plan = std::get<SweepPlan>(Plan({1000, 1037}, SweepRequest::Sizes{16384, 32768, 1}));
+    const SweepPlan plan = std::get<SweepPlan>(Plan({1000, 1037}, SweepRequest::Sizes{16384, 32768, 1}));
     ASSERT_EQ(plan.subjects.size(), 2u + 2u + 3u);
-    const RunOf r = RunAll(plan);
-    const std::size_t subjects = r.run.plan.subjects.size();
-    for (std::size_t i = 0; i < subjects; ++i) {
-        SCOPED_TRACE(i);
-        std::vector<int> repetitions;
-        for (const bench::SweepClick& c : r.run.clicks) {
-            if (c.subject == i) repetitions.push_back(c.repetition);
-        }
-        EXPECT_EQ(repetitions, (std::vector<int>{0, 1, 2, 3}));
-        // Of the three clicks of the one round, the second and third follow their own; the first only
-        // where the round starts with the size whose first click ended the first pass.
-        EXPECT_GE(r.run.Counted(i).size(), 2u);
-        EXPECT_LE(r.run.Counted(i).size(), 3u);
-    }
-    // The first pass: every subject once, by bytes ascending.
-    std::vector<std::size_t> firstBytes;
-    for (std::size_t k = 0; k < subjects; ++k) {
-        EXPECT_EQ(r.run.clicks[k].round, 0);
-        firstBytes.push_back(r.run.plan.subjects[r.run.clicks[k].subject].bytes);
-    }
-    EXPECT_TRUE(std::is_sorted(firstBytes.begin(), firstBytes.end()));
-    for (const bench::SweepClick& c : r.run.clicks) {
+    const auto [run, counts] = RunAll(plan);
+    EXPECT_EQ(run.rounds, 1);
+    const std::size_t n = plan.subjects.size();
+    std::vector<std::vector<int>> repetitions(n);
+    for (std::size_t k = 0; k < run.clicks.size(); ++k) {
+        const bench::SweepClick& c = run.clicks[k];
+        repetitions[c.subject].push_back(c.repetition);
         EXPECT_TRUE(c.measurement.Succeeded());
-        EXPECT_TRUE(c.followsOwnClick || c.repetition <= 1);
-        EXPECT_FALSE(c.followsOwnClick && c.round == 0);
+        EXPECT_EQ(c.followsOwnClick, k > 0 && run.clicks[k - 1].subject == c.subject) << k;
+        // The first pass: every subject once, by bytes ascending.
+        EXPECT_EQ(c.round == 0, k < n) << k;
+        EXPECT_TRUE(k == 0 || k >= n || plan.subjects[run.clicks[k - 1].subject].bytes <= plan.subjects[c.subject].bytes) << k;
     }
-    EXPECT_EQ(r.run.rounds, 1);
-    // The same seed, the same order.
-    EXPECT_EQ(RunAll(plan).countsClicked, r.countsClicked);
+    // Of the three clicks of the one round, the second and third follow their own; the first only
+    // where the round starts with the size whose first click ended the first pass.
+    const bool carried = run.clicks[n - 1].subject == run.clicks[n].subject;
+    for (std::size_t i = 0; i < n; ++i) {
+        EXPECT_EQ(repetitions[i], (std::vector<int>{0, 1, 2, 3})) << i;
+        EXPECT_EQ(run.Counted(i).size(), 2u + (carried && run.clicks[n].subject == i)) << i;
+    }
+    EXPECT_EQ(RunAll(plan).second, counts);  // the same seed, the same order
 }
 
 TEST(SweepTest, AButtonStopsAtTheBudgetAtMemoryOrAtAFailedClick) {
+    const auto only = [](const std::vector<int>& counts) { return std::set(counts.begin(), counts.end()); };
     SweepPlan budget = std::get<SweepPlan>(Plan({1000, 1008}, SweepRequest::Sizes{1000, 8000, 1}));
     budget.clickBudget = std::chrono::nanoseconds(1);
-    const RunOf overBudget = RunAll(budget);
-    ASSERT_EQ(overBudget.run.stops.size(), 2u);
-    for (const SweepStop& stop : overBudget.run.stops) {
+    const auto [overBudget, clickedOverBudget] = RunAll(budget);
+    ASSERT_EQ(overBudget.stops.size(), 2u);
+    for (const SweepStop& stop : overBudget.stops) {
         EXPECT_EQ(stop.reason, SweepStop::Reason::Budget);
         EXPECT_EQ(stop.count, 2000);  // the smallest size ran; the next would take too long
-        EXPECT_GT(stop.predicted.count(), 1);
+        // Twice the elements: twice the time of the button's click of 1000.
+        const auto first = std::find_if(overBudget.clicks.begin(), overBudget.clicks.end(),
+                                        [&](const bench::SweepClick& c) { return overBudget.plan.subjects[c.subject].button == stop.button; });
+        EXPECT_EQ(stop.predicted, std::chrono::duration_cast<std::chrono::nanoseconds>(first->measurement.elapsed * 2.0));
     }
-    EXPECT_TRUE(std::all_of(overBudget.countsClicked.begin(), overBudget.countsClicked.end(), [](int n) { return n == 1000; }));
+    EXPECT_EQ(only(clickedOverBudget), std::set{1000});
 
-    const RunOf noMemory = RunAll(std::get<SweepPlan>(Plan({1000}, SweepRequest::Sizes{1000, 8000, 1})), [] { return 0LL; });
-    ASSERT_EQ(noMemory.run.stops.size(), 1u);
-    EXPECT_EQ(noMemory.run.stops[0].reason, SweepStop::Reason::Memory);
-    EXPECT_EQ(noMemory.run.stops[0].count, 1000);
-    EXPECT_TRUE(noMemory.run.clicks.empty());
+    // Room for the program and the click of 1000 ints, not for one of 2000.
+    const long long room = bench::kSweepMemoryReserveBytes + bench::PeakBytes(Button(1000), 1000);
+    const auto [noMemory, clickedNoMemory] = RunAll(std::get<SweepPlan>(Plan({1000}, SweepRequest::Sizes{1000, 8000, 1})), [&] { return room; });
+    ASSERT_EQ(noMemory.stops.size(), 1u);
+    EXPECT_EQ(std::tuple(noMemory.stops[0].reason, noMemory.stops[0].count, noMemory.stops[0].availableBytes),
+              std::tuple(SweepStop::Reason::Memory, 2000, room));
+    EXPECT_EQ(only(clickedNoMemory), std::set{1000});
 
     // A size the kernel refuses: the click fails, its size and the larger ones stop.
     SweepPlan refused = std::get<SweepPlan>(Plan({1041}, SweepRequest::Sizes{1000, 2000, 1}));
     refused.subjects.push_back({&Button(1041), bench::kGlobalArrayLength + 1, 8u * (bench::kGlobalArrayLength + 1)});
-    const RunOf failed = RunAll(refused);
-    ASSERT_EQ(failed.run.stops.size(), 1u);
-    EXPECT_EQ(failed.run.stops[0].reason, SweepStop::Reason::Failed);
-    EXPECT_EQ(failed.run.stops[0].count, bench::kGlobalArrayLength + 1);
-    EXPECT_FALSE(failed.run.stops[0].error.empty());
-    EXPECT_EQ(std::count(failed.countsClicked.begin(), failed.countsClicked.end(), bench::kGlobalArrayLength + 1), 1);
+    const auto [failed, clickedFailed] = RunAll(refused);
+    ASSERT_EQ(failed.stops.size(), 1u);
+    EXPECT_EQ(std::tuple(failed.stops[0].reason, failed.stops[0].count), std::tuple(SweepStop::Reason::Failed, bench::kGlobalArrayLength + 1));
+    EXPECT_FALSE(failed.stops[0].error.empty());
+    EXPECT_EQ(std::count(clickedFailed.begin(), clickedFailed.end(), bench::kGlobalArrayLength + 1), 1);
 }
 
 TEST(SweepTest, EachLevelsCostAndWhereTheCurveBends) {
@@ -215,27 +208,18 @@ TEST(SweepTest, EachLevelsCostAndWhereTheCurveBends) {
         const double ns = bytes <= (32u << 10) ? 1 : bytes <= (1u << 20) ? 2 : bytes <= (32u << 20) ? 2.1 : 8;
         curve.push_back({bytes, static_cast<int>(bytes / 4), ns});
     }
+    // Only the sizes well inside a level count: up to half its size, from twice the level below
+    // (4 to 16 KiB, 64 to 512 KiB, 2 to 16 MiB, from 64 MiB).
     const std::vector<bench::LevelCost> levels = bench::LevelCosts(curve, kCaches);
     ASSERT_EQ(levels.size(), 4u);
-    const double expected[] = {1, 2, 2.1, 8};
-    const int expectedLevels[] = {1, 2, 3, 0};
-    for (std::size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(levels[i].level, expectedLevels[i]);
-        EXPECT_DOUBLE_EQ(*levels[i].nsPerElement, expected[i]);
-        EXPECT_GT(levels[i].sizes, 0);
-    }
-    // Only the sizes well inside a level count: up to half its size, from twice the level below.
-    EXPECT_EQ(levels[0].sizes, 9);   // 4 to 16 KiB
-    EXPECT_EQ(levels[1].sizes, 13);  // 64 to 512 KiB
+    const std::tuple<int, double, int> expected[] = {{1, 1, 9}, {2, 2, 13}, {3, 2.1, 13}, {0, 8, 9}};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(std::tuple(levels[i].level, *levels[i].nsPerElement, levels[i].sizes), expected[i]);
     const std::vector<bench::CurveBend> bends = bench::Bends(curve, levels);
     ASSERT_EQ(bends.size(), 2u);  // L2 to L3 differ by less than 1.15x
-    EXPECT_EQ(bends[0].fromLevel, 1);
-    EXPECT_EQ(bends[0].toLevel, 2);
-    EXPECT_DOUBLE_EQ(bends[0].ratio, 2);
-    EXPECT_GT(bends[0].bytes, 32 << 10);
-    EXPECT_LT(bends[0].bytes, 40 << 10);
-    EXPECT_EQ(bends[1].fromLevel, 3);
-    EXPECT_EQ(bends[1].toLevel, 0);
+    EXPECT_EQ(std::tuple(bends[0].fromLevel, bends[0].toLevel, bends[0].ratio), std::tuple(1, 2, 2.0));
+    EXPECT_EQ(std::tuple(bends[1].fromLevel, bends[1].toLevel), std::tuple(3, 0));
+    // Half-way (on the log scale) between the sizes on either side of the crossing: 32768 and 38976 bytes.
+    EXPECT_NEAR(bends[0].bytes, std::sqrt(32768.0 * 38976), 1);
     // A spike well inside a level is not where the curve bends.
     curve[40].nsPerElement = 8;  // 4 MiB, inside L3
     ASSERT_EQ(curve[40].bytes, std::size_t{4} << 20);

@@ -1,24 +1,35 @@
-// The program's own kernels, each listing its own timed section, and the
-// listings show what tells the containers apart; and the functions that are
-// no kernel to list.
+// Listing a timed section: functions written in assembly list as the
+// instructions they were written with; the program's own ELF file and its
+// symbols; the program's own kernels, each listing its own timed section,
+// with what tells the containers apart; and the functions that are no kernel
+// to list.
 #include "AsmFunctions.h"
 #include "bench/Buttons.h"
+#include "disasm/Decoder.h"
 #include "disasm/Listing.h"
 #include "disasm/Loops.h"
+#include "disasm/ProgramImage.h"
 #include "disasm/TextReport.h"
+#include "disasm/TimedMarkers.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <iostream>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
 using disasm::Flow;
 using disasm::Listing;
+using disasm::Syntax;
 
 Listing ListOf(const void* function) { return disasm::ListTimedSection(function, disasm::Syntax::Intel); }
 
@@ -96,6 +107,103 @@ TEST(KernelListing, SaysWhyItShowsNoSection) {
     EXPECT_TRUE(inside.instructions.empty());
 }
 
+// The decoder integration, exactly: functions written in assembly list as
+// the instructions they were written with.
+std::vector<std::string> Mnemonics(const Listing& listing) {
+    std::vector<std::string> mnemonics;
+    for (const auto& instruction : listing.instructions) mnemonics.push_back(instruction.mnemonic);
+    return mnemonics;
+}
+
+TEST(AsmListing, ListsExactlyTheInstructionsOfTheTimedSectionAndMarksItsLoop) {
+    const Listing listing = ListOf(reinterpret_cast<const void*>(&velquor_asm_fill));
+    ASSERT_EQ(listing.error, "");
+    EXPECT_EQ(listing.kernelName, "velquor_asm_fill");
+    // From the move that saves t0 (before the begin marker) to the t1 call,
+    // and the failure path the loop jumps to, up to the call that never returns.
+    EXPECT_EQ(Mnemonics(listing), (std::vector<std::string>{"mov", "xor", "test", "jz", "cmp", "jnb", "mov", "add",
+                                                            "cmp", "jnz", "mov", "call", "call"}));
+    EXPECT_EQ(listing.startsAfterCall, "velquor_asm_clock");
+    EXPECT_EQ(listing.instructions[0].operands, "rbx, rax");
+    EXPECT_EQ(listing.instructions[6].operands, "dword ptr [rdi+rax*4], eax");
+    EXPECT_EQ(listing.instructions[11].targetName, "velquor_asm_clock");
+    EXPECT_EQ(listing.instructions[12].targetName, "velquor_asm_fail");
+    EXPECT_TRUE(listing.instructions[12].afterGap);
+    // The jumps name their targets by offset in the function.
+    EXPECT_EQ(listing.instructions[3].operands, "+0x21");
+    EXPECT_EQ(listing.instructions[9].operands, "+0x10");
+    EXPECT_EQ(listing.instructions[4].offsetBytes, 0x10u);
+    // The loop, from its head to the backward branch.
+    ASSERT_EQ(listing.loops.size(), 1u);
+    ASSERT_EQ(listing.mainLoop, 0u);
+    EXPECT_EQ(listing.loops[0].headIndex, 4u);
+    EXPECT_EQ(listing.loops[0].backBranchIndex, 9u);
+    EXPECT_EQ(listing.loops[0].bodyIndices, (std::vector<std::size_t>{4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(MainLoop(listing).storeWidthsBytes, std::vector<int>{4});
+    EXPECT_TRUE(MainLoop(listing).callees.empty());
+}
+
+TEST(Decoder, StoreWidthsCountMemoryWritesButNotACallsPushAndACutInstructionIsNone) {
+    const disasm::Decoder decoder(Syntax::Intel);
+    const auto decode = [&](std::vector<std::uint8_t> bytes) { return decoder.Decode(bytes, 0x1000); };
+    EXPECT_EQ(decode({0x0f, 0x11, 0x48, 0xf0})->storeWidthsBytes, std::vector<int>{16});  // movups [rax-0x10], xmm1
+    EXPECT_EQ(decode({0xc5, 0xfe, 0x7f, 0x07})->storeWidthsBytes, std::vector<int>{32});  // vmovdqu [rdi], ymm0
+    EXPECT_EQ(decode({0xf3, 0x48, 0xab})->storeWidthsBytes, std::vector<int>{8});         // rep stosq
+    EXPECT_EQ(decode({0x8b, 0x07})->storeWidthsBytes, std::vector<int>{});                // mov eax, [rdi]
+    const auto call = decode({0xe8, 0x10, 0, 0, 0});
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->flow, Flow::Call);
+    EXPECT_EQ(call->storeWidthsBytes, std::vector<int>{});
+    EXPECT_EQ(call->directTarget, 0x1015u);
+    const auto slotJump = decode({0xff, 0x25, 0x00, 0x10, 0, 0});  // jmp [rip+0x1000]
+    ASSERT_TRUE(slotJump);
+    EXPECT_EQ(slotJump->flow, Flow::Jump);
+    EXPECT_EQ(slotJump->ripTarget, 0x2006u);
+    EXPECT_EQ(decode({0x0f, 0x0b})->flow, Flow::Stop);  // ud2
+    EXPECT_FALSE(decode({0x0f, 0x11, 0x48}));            // movups cut short
+    EXPECT_FALSE(decode({}));
+}
+
+// Reading the program's own ELF file: symbols of the running program, and
+// files that are damaged or no ELF at all. (A stripped program: DisasmCommandTest.)
+TEST(ProgramImage, KnowsTheRunningProgramsFunctionsAndImports) {
+    const disasm::ProgramImage& image = disasm::ProgramImage::Self();
+    ASSERT_EQ(image.Error(), "");
+    EXPECT_TRUE(image.HasSymbolTable());
+    const auto fill = reinterpret_cast<std::uint64_t>(&velquor_asm_fill);
+    const disasm::Symbol* symbol = image.FunctionAt(fill + 6);
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(symbol->name, "velquor_asm_fill");
+    EXPECT_EQ(symbol->address, fill);
+    EXPECT_EQ(image.FunctionAt(fill + symbol->sizeBytes - 1), symbol);
+    EXPECT_NE(image.FunctionAt(fill + symbol->sizeBytes), symbol);
+}
+
+TEST(ProgramImage, DamagedOrForeignFilesGiveAnErrorAndNoSymbols) {
+    const fs::path directory = fs::temp_directory_path() / ("velquor-disasm-" + std::to_string(getpid()));
+    fs::create_directories(directory);
+    std::ifstream in("/proc/self/exe", std::ios::binary);
+    const std::string self(std::istreambuf_iterator<char>(in), {});
+    std::string badSectionTable = self;
+    // e_shoff, the section table's offset, pointing past the end of the file.
+    const std::uint64_t past = self.size() + 4096;
+    badSectionTable.replace(0x28, 8, reinterpret_cast<const char*>(&past), 8);
+    for (const auto& [name, bytes] :
+         {std::pair{"empty", std::string()}, std::pair{"text", std::string("#!/bin/sh\n")},
+          std::pair{"header-only", self.substr(0, 64)}, std::pair{"no-section-table", badSectionTable}}) {
+        std::ofstream(directory / name, std::ios::binary) << bytes;
+        const disasm::ProgramImage image = disasm::ProgramImage::Load(directory / name, 0);
+        EXPECT_NE(image.Error(), "") << name;
+        EXPECT_EQ(image.FunctionAt(reinterpret_cast<std::uint64_t>(&velquor_asm_fill)), nullptr) << name;
+    }
+    fs::remove_all(directory);
+    const disasm::ProgramImage missing = disasm::ProgramImage::Load(directory / "missing", 0);
+    EXPECT_NE(missing.Error().find("cannot open"), std::string::npos) << missing.Error();
+    const disasm::Listing listing = disasm::ListTimedSection(
+        missing, disasm::ProgramMarkers(), reinterpret_cast<const void*>(&velquor_asm_fill), disasm::Syntax::Intel);
+    EXPECT_NE(listing.error.find("cannot read the program file"), std::string::npos) << listing.error;
+}
+
 }  // namespace
 
 // The program's own kernels, as the button table names them and as the
@@ -156,7 +264,6 @@ TEST(ProgramKernels, EachHasOneMarkedLoopButTheKernelThatMovesAPointer) {
         SCOPED_TRACE(button.buttonId);
         const Listing listing = ListOf(button);
         ASSERT_EQ(listing.error, "");
-        std::cout << button.buttonId << " " << listing.kernelName << ": " << disasm::SummaryLine(listing) << "\n";
         if (button.buttonId == 1055) continue;
         ASSERT_TRUE(listing.mainLoop);
 #if defined(__clang__)
