@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,12 @@ inline int FieldOf(int button) {
 
 /// "%.6f" of whole microseconds in milliseconds, then "ms": the last three decimals are zeros.
 inline bool IsResultText(const CString& text) {
-    static const std::wregex form(L"-?[0-9]+\\.[0-9]{3}000ms");
-    return std::regex_match(text.GetString(), form);
+    std::wstring s(text.GetString());
+    if (s.starts_with(L'-')) s.erase(0, 1);
+    const std::wstring digits = L"0123456789";
+    const std::size_t dot = s.find_first_not_of(digits);
+    return dot > 0 && dot != std::wstring::npos && s[dot] == L'.' && s.size() == dot + 9 &&
+           s.find_first_not_of(digits, dot + 1) == dot + 7 && s.ends_with(L"000ms");
 }
 
 class BenchTest : public ::testing::Test, public dialog::RunObserver {
