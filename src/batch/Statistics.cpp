@@ -43,9 +43,7 @@ Summary Summarize(std::vector<nanoseconds> durations) {
         const auto x = static_cast<double>(d.count());
         errors.push_back(x > 0 ? std::abs(x - median) / x : (median > 0 ? 1.0 : 0.0));
     }
-    std::sort(errors.begin(), errors.end());
-    const std::size_t n = errors.size();
-    s.medianAbsolutePercentError = n % 2 ? errors[n / 2] : (errors[n / 2 - 1] + errors[n / 2]) / 2;
+    s.medianAbsolutePercentError = bench::Median(std::move(errors));
     return s;
 }
 

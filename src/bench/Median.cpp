@@ -13,4 +13,11 @@ HalfNanoseconds Median(std::vector<std::chrono::nanoseconds> durations) {
     return HalfNanoseconds((durations[n / 2 - 1] + durations[n / 2]).count());
 }
 
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    const std::size_t n = values.size();
+    std::sort(values.begin(), values.end());
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 }  // namespace bench

@@ -15,4 +15,7 @@ using HalfNanoseconds = std::chrono::duration<std::int64_t, std::ratio<1, 2'000'
 /// The median of the durations, exact; 0 for none.
 HalfNanoseconds Median(std::vector<std::chrono::nanoseconds> durations);
 
+/// The median of the values (the mean of the middle two of an even number); 0 for none.
+double Median(std::vector<double> values);
+
 }  // namespace bench

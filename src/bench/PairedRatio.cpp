@@ -1,21 +1,13 @@
 #include "PairedRatio.h"
 
+#include "Median.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace bench {
 namespace {
-
-double MedianOfSorted(const std::vector<double>& sorted) {
-    const std::size_t n = sorted.size();
-    return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
-}
-
-double MedianOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return MedianOfSorted(values);
-}
 
 /// P(B = j) for B binomial (n, 1/2), through logarithms: 2^n overflows a
 /// double from n = 1024 on, and a run may have thousands of rounds.
@@ -34,13 +26,13 @@ std::variant<PairedRatio, NoRatio> CompareRounds(std::span<const RoundPair> roun
         if (r.time.count() > 0 && r.baseline.count() > 0) ratios.push_back(r.time / r.baseline);
     }
     const double shortest = std::chrono::duration<double, std::nano>(kShortestRatioTime).count();
-    if (MedianOf(times) < shortest || MedianOf(baselines) < shortest) return NoRatio::BelowClockResolution;
+    if (Median(times) < shortest || Median(baselines) < shortest) return NoRatio::BelowClockResolution;
     if (ratios.empty()) return NoRatio::NoRounds;
 
     std::sort(ratios.begin(), ratios.end());
     PairedRatio result;
     result.rounds = static_cast<int>(ratios.size());
-    result.median = MedianOfSorted(ratios);
+    result.median = Median(ratios);
     // The k-th ratio from either end, for the largest k whose interval misses
     // with probability 2 P(B <= k - 1) of at most 1 - kRatioConfidence.
     const int n = result.rounds;

@@ -1,5 +1,7 @@
 #include "SweepAnalysis.h"
 
+#include "Median.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -10,12 +12,6 @@ namespace {
 template <class Duration>
 double Nanoseconds(Duration d) {
     return std::chrono::duration<double, std::nano>(d).count();
-}
-
-double MedianOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 }  // namespace
@@ -74,7 +70,7 @@ std::vector<LevelCost> LevelCosts(const std::vector<CurvePoint>& curve, const st
         std::vector<double> values;
         for (std::size_t k : members[i]) values.push_back(curve[k].nsPerElement);
         cost.sizes = static_cast<int>(values.size());
-        if (!values.empty()) cost.nsPerElement = MedianOf(values);
+        if (!values.empty()) cost.nsPerElement = Median(values);
         costs.push_back(cost);
     }
     return costs;
