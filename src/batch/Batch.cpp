@@ -42,7 +42,7 @@ std::wstring Wide(const std::string& utf8) {
 // The chart's subtitle: the count, the clicks and the machine.
 std::wstring Subtitle(const BatchRun& run, const SystemInfo& system, std::size_t clicks) {
     return L"処理回数 " + run.countText + L"、各ボタン " + std::to_wstring(clicks) + L" 回 (各ラウンドの最初のクリックを除く)、" +
-           Wide(system.cpuModel) + L" (" + Wide(system.hostName) + L")";
+           MachineLabel(system);
 }
 
 // Each button's time in milliseconds: median, whiskers from fastest to slowest.

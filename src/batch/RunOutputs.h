@@ -31,7 +31,6 @@ private:
 
     OutputFile m_report;
     std::optional<OutputFile> m_chart;
-    std::string m_chartPath;
 };
 
 /// Prints "velquor: why" on standard error and gives 2.

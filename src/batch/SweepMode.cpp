@@ -7,7 +7,6 @@
 #include "bench/Buttons.h"
 #include "bench/Protocol.h"
 #include "dialog/SweepChart.h"
-#include "framework/AfxString.h"
 #include "framework/LineChart.h"
 
 #include <unistd.h>
@@ -67,8 +66,6 @@ int SweepMain(int& argc, char** argv, const Options& options) {
                  sizes, run.rounds, run.rounds == 1 ? "round" : "rounds", run.plan.seed, run.plan.seed);
 
     const bench::ButtonSpec* baseline = options.baseline ? bench::FindButton(options.baseline->buttonId) : nullptr;
-    const std::wstring machine = std::wstring(CString(system.cpuModel.c_str()).GetString()) + L" (" +
-                                 std::wstring(CString(system.hostName.c_str()).GetString()) + L")";
     const int status = std::get<RunOutputs>(outputs).Write(
         [&](std::ostream& report) {
             switch (options.format) {
@@ -77,7 +74,7 @@ int SweepMain(int& argc, char** argv, const Options& options) {
             case Format::Json: WriteSweepJson(report, run, system, baseline); break;
             }
         },
-        [&] { return afx::RenderLineChartPng(dialog::MakeSweepChart(run, system.caches, machine)); }, argc, argv);
+        [&] { return afx::RenderLineChartPng(dialog::MakeSweepChart(run, system.caches, MachineLabel(system))); }, argc, argv);
     if (status) return status;
     for (const bench::SweepClick& c : run.clicks) {
         if (!c.measurement.Succeeded()) return 1;

@@ -1,6 +1,7 @@
 #include "SystemInfo.h"
 
 #include "batch/BuildInfo.h"
+#include "framework/AfxString.h"
 
 #include <unistd.h>
 
@@ -11,6 +12,11 @@
 
 namespace batch {
 namespace fs = std::filesystem;
+
+std::wstring MachineLabel(const SystemInfo& system) {
+    const auto wide = [](const std::string& utf8) { return std::wstring(CString(utf8.c_str()).GetString()); };
+    return wide(system.cpuModel) + L" (" + wide(system.hostName) + L")";
+}
 
 std::optional<bool> ReadCpuScaling(const fs::path& cpuFolder, int cpuCount) {
     std::optional<bool> scaling;

@@ -35,6 +35,9 @@ struct SystemInfo {
 
 SystemInfo ReadSystemInfo(const char* argv0);
 
+/// "CPU MODEL (host)": the machine as a chart's subtitle names it.
+std::wstring MachineLabel(const SystemInfo& system);
+
 /// Whether frequency scaling is active on any of the CPUs under cpuFolder
 /// (cpu0/cpufreq/scaling_governor, ...); none when no CPU has cpufreq.
 std::optional<bool> ReadCpuScaling(const std::filesystem::path& cpuFolder, int cpuCount);
