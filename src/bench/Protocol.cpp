@@ -28,6 +28,14 @@ std::chrono::nanoseconds ThreadCpuTime() noexcept {
     return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
+// The system clock, then this thread's CPU clock.
+CpuClockReading ReadClocks() noexcept {
+    CpuClockReading reading;
+    reading.wall = std::chrono::system_clock::now();
+    reading.cpu = ThreadCpuTime();
+    return reading;
+}
+
 }  // namespace
 
 std::optional<Measurement> RefuseCount(int count, int maxCount) {
@@ -50,14 +58,11 @@ CString ScratchText(int count) {
 
 CpuClockReading CpuClockBeforeSection() noexcept {
     ThreadCpuTime();  // where a pending switch to another thread happens
-    return CpuClockAfterSection();
+    return ReadClocks();
 }
 
 CpuClockReading CpuClockAfterSection() noexcept {
-    CpuClockReading reading;
-    reading.wall = std::chrono::system_clock::now();
-    reading.cpu = ThreadCpuTime();
-    return reading;
+    return ReadClocks();
 }
 
 Measurement Completed(int elementCount, std::chrono::system_clock::duration elapsed, ThreadTime threadTime,
