@@ -43,6 +43,14 @@ std::string CheckBaseline(Options& options) {
     return {};
 }
 
+std::vector<bench::RoundPair> PairRounds(const std::map<int, HalfNanoseconds>& medians, const std::map<int, HalfNanoseconds>& baseline) {
+    std::vector<bench::RoundPair> pairs;
+    for (const auto& [round, median] : medians) {
+        if (const auto b = baseline.find(round); b != baseline.end()) pairs.push_back({median, b->second});
+    }
+    return pairs;
+}
+
 std::string RatioText(const RatioToBaseline& to) {
     if (to.isBaseline) return to.ratio ? "baseline" : "baseline: " + to.whyNone;
     if (!to.ratio) return "no ratio: " + to.whyNone;
@@ -75,11 +83,7 @@ void CompareWithBaseline(std::vector<ButtonResult>& results, const BaselineName&
             to.whyNone = "the baseline " + NameOf(baseline) + " has " + (found != results.end() ? whyNone(*found) : "no click");
             continue;
         }
-        std::vector<bench::RoundPair> pairs;
-        for (const auto& [round, median] : paired(r)) {
-            if (const auto b = base.find(round); b != base.end()) pairs.push_back({median, b->second});
-        }
-        const auto compared = bench::CompareRounds(pairs);
+        const auto compared = bench::CompareRounds(PairRounds(paired(r), base));
         if (const auto* ratio = std::get_if<bench::PairedRatio>(&compared)) {
             to.ratio = *ratio;
         } else if (std::get<bench::NoRatio>(compared) == bench::NoRatio::BelowClockResolution) {

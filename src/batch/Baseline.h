@@ -5,8 +5,10 @@
 #pragma once
 
 #include "Options.h"
+#include "Statistics.h"
 #include "bench/PairedRatio.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +32,9 @@ struct RatioToBaseline {
     /// Why there is no ratio, one line in English; empty when there is one.
     std::string whyNone;
 };
+
+/// The rounds both have a median in, each as its pair of medians.
+std::vector<bench::RoundPair> PairRounds(const std::map<int, HalfNanoseconds>& medians, const std::map<int, HalfNanoseconds>& baseline);
 
 /// "4.712 [4.523, 4.901]" (with "no difference shown" where the interval
 /// holds 1), "baseline", or why there is no ratio: what a table shows.

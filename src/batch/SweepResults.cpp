@@ -54,14 +54,6 @@ std::map<int, HalfNanoseconds> RoundMedians(const bench::SweepRun& run, std::siz
     return medians;
 }
 
-std::vector<bench::RoundPair> Pairs(const std::map<int, HalfNanoseconds>& rows, const std::map<int, HalfNanoseconds>& base) {
-    std::vector<bench::RoundPair> pairs;
-    for (const auto& [round, median] : rows) {
-        if (const auto b = base.find(round); b != base.end()) pairs.push_back({median, b->second});
-    }
-    return pairs;
-}
-
 // The baseline's subject that a size pairs with: the same bytes, else the same count.
 std::optional<std::size_t> BaselineSubject(const bench::SweepRun& run, const bench::ButtonSpec& baseline, const bench::SweepSubject& s) {
     std::optional<std::size_t> sameCount;
@@ -170,7 +162,7 @@ std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std:
         }
         if (baseline != nullptr) {
             const auto paired = BaselineSubject(run, *baseline, s);
-            row.toBaseline = paired ? RatioOf(Pairs(RoundMedians(run, i), RoundMedians(run, *paired)), s.button == baseline)
+            row.toBaseline = paired ? RatioOf(PairRounds(RoundMedians(run, i), RoundMedians(run, *paired)), s.button == baseline)
                                     : RatioToBaseline{s.button == baseline, std::nullopt, "the baseline has no such size"};
         }
         results.back().rows.push_back(std::move(row));
@@ -196,7 +188,7 @@ std::vector<SweepButtonResult> GroupSweep(const bench::SweepRun& run, const std:
                 for (std::size_t k : members) {
                     const auto paired = BaselineSubject(run, *baseline, run.plan.subjects[r.rows[k].subject]);
                     if (!paired) continue;
-                    const std::vector<bench::RoundPair> more = Pairs(RoundMedians(run, r.rows[k].subject), RoundMedians(run, *paired));
+                    const std::vector<bench::RoundPair> more = PairRounds(RoundMedians(run, r.rows[k].subject), RoundMedians(run, *paired));
                     pairs.insert(pairs.end(), more.begin(), more.end());
                 }
                 r.levelRatios.push_back(RatioOf(pairs, false).ratio);
