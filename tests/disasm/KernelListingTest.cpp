@@ -104,20 +104,16 @@ TEST(KernelListing, SaysWhyItShowsNoSection) {
 
 // The decoder integration, exactly: functions written in assembly list as
 // the instructions they were written with.
-std::vector<std::string> Mnemonics(const Listing& listing) {
-    std::vector<std::string> mnemonics;
-    for (const auto& instruction : listing.instructions) mnemonics.push_back(instruction.mnemonic);
-    return mnemonics;
-}
-
 TEST(AsmListing, ListsExactlyTheInstructionsOfTheTimedSectionAndMarksItsLoop) {
     const Listing listing = ListOf(reinterpret_cast<const void*>(&velquor_asm_fill));
     ASSERT_EQ(listing.error, "");
     EXPECT_EQ(listing.kernelName, "velquor_asm_fill");
     // From the move that saves t0 (before the begin marker) to the t1 call,
     // and the failure path the loop jumps to, up to the call that never returns.
-    EXPECT_EQ(Mnemonics(listing), (std::vector<std::string>{"mov", "xor", "test", "jz", "cmp", "jnb", "mov", "add",
-                                                            "cmp", "jnz", "mov", "call", "call"}));
+    std::vector<std::string> mnemonics;
+    for (const auto& instruction : listing.instructions) mnemonics.push_back(instruction.mnemonic);
+    EXPECT_EQ(mnemonics, (std::vector<std::string>{"mov", "xor", "test", "jz", "cmp", "jnb", "mov", "add", "cmp", "jnz", "mov",
+                                                   "call", "call"}));
     EXPECT_EQ(listing.startsAfterCall, "velquor_asm_clock");
     EXPECT_EQ(listing.instructions[0].operands, "rbx, rax");
     EXPECT_EQ(listing.instructions[6].operands, "dword ptr [rdi+rax*4], eax");
