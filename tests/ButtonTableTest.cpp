@@ -1,5 +1,5 @@
 // The button table against the window it describes: every benchmark button
-// of the main window's template is in the table, with the field beside it,
+// of the main window's template is in the table, with its result field,
 // its visibility, and a report name made of its caption and the label above.
 #include "TestUtil.h"
 #include "bench/Buttons.h"
@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
@@ -42,10 +41,6 @@ TEST(ButtonTableTest, TheTableAgreesWithTheMainWindowTemplate) {
         ASSERT_NE(field, nullptr) << b.resultFieldId;
         EXPECT_EQ(button->kind, afx::ControlClass::Button) << b.buttonId;
         EXPECT_EQ(field->kind, afx::ControlClass::Edit) << b.resultFieldId;
-        // The field stands right of its button, on its row.
-        EXPECT_GT(field->x, button->x) << b.buttonId;
-        EXPECT_LE(field->x, button->x + button->cx + 4) << b.buttonId;
-        EXPECT_LE(std::abs(field->y - button->y), 2) << b.buttonId;
         EXPECT_EQ(b.hidden, (button->style & WS_VISIBLE) == 0) << b.buttonId;
         // The report name: the caption, and the label above where there is one.
         std::wstring title = button->text;

@@ -23,7 +23,7 @@
 
 namespace {
 
-TEST(QtTranslationTest, EditFieldMenusAreJapanese) {
+TEST(QtTranslationTest, EditFieldMenusAreJapaneseAndARightClickOpensTheFieldsOwn) {
     CVelquorDlg dlg;
     afx::DialogDriver drv(dlg);
     const std::vector<std::string> expected{"元に戻す(U)", "やり直す(R)", "切り取り(T)", "コピー(C)",
@@ -31,11 +31,6 @@ TEST(QtTranslationTest, EditFieldMenusAreJapanese) {
     EXPECT_EQ(afx::testing::EditMenuTexts(dlg, 1033), expected);
     // A read-only result field offers only what leaves its text alone.
     EXPECT_EQ(afx::testing::EditMenuTexts(dlg, 1001), (std::vector<std::string>{"コピー(C)", "すべてを選択"}));
-}
-
-TEST(QtTranslationTest, ARightClickOnAnEditFieldOpensItsOwnMenu) {
-    CVelquorDlg dlg;
-    afx::DialogDriver drv(dlg);
     QWidget* edit = dlg.GetDlgItem(1033)->Widget();
     const QPoint inside(edit->width() / 2, edit->height() / 2);
     QContextMenuEvent click(QContextMenuEvent::Mouse, inside, edit->mapToGlobal(inside));
@@ -99,7 +94,7 @@ TEST(IconPreloadTest, AnIconReadAheadIsTheIconReadNow) {
     for (const QSize& size : now.availableSizes()) EXPECT_EQ(ahead.pixmap(size).toImage(), now.pixmap(size).toImage());
 }
 
-TEST(MessageLogTest, EachKindIsPrintedOnceAndCounted) {
+TEST(MessageLogTest, EachKindIsPrintedOnceAndCountedAndOnlyClosedQuotesAreNames) {
     afx::MessageLog log;
     EXPECT_EQ(log.Accept("  OpenType support missing for \"Z003\", script 32"),
               "  OpenType support missing for \"Z003\", script 32");
@@ -115,10 +110,9 @@ TEST(MessageLogTest, EachKindIsPrintedOnceAndCounted) {
                                  "velquor: 2 more Qt messages like: OpenType support missing for \"…\", script #",
                                  "velquor: 300 more Qt messages like: QPainter::begin: Paint device returned engine == #, type: #",
                              }));
-}
 
-TEST(MessageLogTest, UnclosedQuotesAndBareNumbersAreTheirOwnText) {
-    afx::MessageLog log;
+    // An unclosed quote is no name, and bare numbers are numbers.
+    log = afx::MessageLog();
     EXPECT_TRUE(log.Accept("font \"unclosed"));
     EXPECT_FALSE(log.Accept("font \"unclosed"));
     EXPECT_TRUE(log.Accept("font \"other"));  // an unclosed quote is not a name

@@ -7,6 +7,7 @@
 #include "VariantsDlg.h"
 #include "VelquorDlg.h"
 #include "bench/Buttons.h"
+#include "bench/Protocol.h"
 
 #include <random>
 #include <string>
@@ -59,7 +60,8 @@ void CVelquorDlg::OnContextMenu(CWnd* pWnd, CPoint point) {
 
 void CVelquorDlg::OnKernelDisasm(const bench::ButtonSpec& button) {
     CString countText;
-    const int count = ReadCount(button, countText);
+    // The box states the elements a run fills: a fixed-size array's own, not the field's.
+    const int count = button.readsCount ? ReadCount(button, countText) : bench::kFixedArrayLength;
     CDisasmDlg::Open(button.kernel, CString(std::string(button.name).c_str()), count, this);
 }
 

@@ -49,12 +49,12 @@ bench::Cpuid Play(Registers registers) {
 TEST(CachesTest, SysfsAsGoogleBenchmarkReadsIt) {
     ScratchFolder scratch("velquor-sysfs");
     const fs::path& root = scratch.path();
-    WriteCache(root, 0, "32K", "Data", "1", "00000001");
-    WriteCache(root, 1, "32M", "Unified", "3", "ff,0000000f");
+    WriteCache(root, 0, "32M", "Unified", "3", "ff,0000000f");
+    WriteCache(root, 1, "512", "Instruction", "1", "3");
     WriteCache(root, 2, "12Q", "Unified", "2", "1");  // not understood: left out, the next one still read
-    WriteCache(root, 3, "512", "Instruction", "1", "3");
+    WriteCache(root, 3, "32K", "Data", "1", "00000001");
     const std::vector<CacheInfo> expected = {
-        {"Data", 1, 32 * 1024, 1}, {"Unified", 3, 32LL * 1024 * 1024, 12}, {"Instruction", 1, 512, 2}};
+        {"Unified", 3, 32LL * 1024 * 1024, 12}, {"Instruction", 1, 512, 2}, {"Data", 1, 32 * 1024, 1}};
     EXPECT_EQ(bench::ReadSysfsCaches(root), expected);
     // sysfs wins where it has anything; the CPU is not asked.
     const bench::CacheReading reading = bench::ReadCaches(root, [](std::uint32_t, std::uint32_t) -> CpuidRegisters {
@@ -63,6 +63,8 @@ TEST(CachesTest, SysfsAsGoogleBenchmarkReadsIt) {
     }, 2);
     EXPECT_EQ(reading.source, "sysfs");
     EXPECT_EQ(reading.caches, expected);
+    // The levels a sweep marks: one data cache per level, smallest first.
+    EXPECT_EQ(bench::DataCacheLevels(expected), (std::vector<CacheInfo>{expected[2], expected[0]}));
 }
 
 TEST(CachesTest, CpuidWhereSysfsIsSilent) {
@@ -105,13 +107,6 @@ TEST(CachesTest, CpuidWhereSysfsIsSilent) {
         EXPECT_EQ(reading.caches, c.expected);
         EXPECT_EQ(reading.source, c.expected.empty() ? "" : "cpuid");
     }
-}
-
-TEST(CachesTest, OneDataCachePerLevelSmallestFirst) {
-    const std::vector<CacheInfo> caches = {
-        {"Unified", 3, 32 << 20, 2}, {"Instruction", 1, 32768, 1}, {"Unified", 2, 1 << 20, 1}, {"Data", 1, 49152, 1}};
-    const std::vector<CacheInfo> expected = {{"Data", 1, 49152, 1}, {"Unified", 2, 1 << 20, 1}, {"Unified", 3, 32 << 20, 2}};
-    EXPECT_EQ(bench::DataCacheLevels(caches), expected);
 }
 
 }  // namespace

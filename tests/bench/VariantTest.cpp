@@ -1,6 +1,7 @@
 // The build variants of the kernels: each variant's kernels do what the
-// default's do, the global data they fill is the one the default fills, and a
-// variant whose instructions this CPU lacks is offered but never run.
+// default's do, and the global data they fill is the one the default fills.
+// (A variant whose instructions this CPU lacks, offered but never run:
+// BatchVariantTest and the builds box in KernelBoxesTest.)
 #include "TestUtil.h"
 #include "bench/Buttons.h"
 #include "bench/Protocol.h"
@@ -44,10 +45,7 @@ Outcome RunOnce(bench::KernelFunction kernel, int count) {
 
 class VariantTest : public ::testing::Test {
 protected:
-    ~VariantTest() override {
-        bench::SetCpuCheck(nullptr);
-        bench::SetInspector(nullptr);
-    }
+    ~VariantTest() override { bench::SetInspector(nullptr); }
 };
 
 TEST_F(VariantTest, EachVariantIsBuiltAtItsLevelWithKernelsOfItsOwnAndTheDefaultIsTheButtonTables) {
@@ -88,26 +86,9 @@ TEST_F(VariantTest, EveryVariantFillsAndSinksWhatTheDefaultDoes) {
     }
 }
 
-TEST_F(VariantTest, AVariantTheCpuCannotRunIsListedButUnavailable) {
-    std::vector<std::string> asked;
-    for (const bool cpuCan : {false, true}) {
-        bench::SetCpuCheck([&](std::string_view level) {
-            asked.emplace_back(level);
-            return cpuCan;
-        });
-        for (const bench::Variant& v : bench::Variants()) EXPECT_EQ(bench::IsAvailable(v), cpuCan || v.cpuRequirement.empty()) << v.name;
-    }
-    EXPECT_EQ(asked, (std::vector<std::string>{"x86-64-v3", "x86-64-v3"}));
-    EXPECT_FALSE(bench::FindVariant("avx2")->cpuRequirement.empty());
-    // The real check again: the answer of the CPU's own flags.
-    bench::SetCpuCheck(nullptr);
-    EXPECT_EQ(bench::IsAvailable(*bench::FindVariant("avx2")),
-              __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi2"));
-}
-
 // The comparison of builds that the window's box shows: the rounds' order and
 // what each variant's clicks come to. (A failed allocation on every row:
-// KernelTest's child; a variant this CPU cannot run, a refused count: VariantsBoxTest.)
+// KernelTest's child; a variant this CPU cannot run, a refused count: the builds box in KernelBoxesTest.)
 using VariantComparisonTest = VariantTest;
 
 TEST_F(VariantComparisonTest, EveryRoundRunsEachVariantOnceAndEachComesInEveryPlace) {

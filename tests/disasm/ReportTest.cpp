@@ -108,20 +108,22 @@ TEST(HotSpots, EachSampleCountsForItsInstructionElseItsFunctionElseOther) {
         listing.kernelAddress + listing.kernelSizeBytes - 1,  // and after it
         clock, clock,                      // another function
         8,                                 // no function at all
+        listing.kernelAddress + listing.kernelSizeBytes,  // the padding after it: the program's, not the kernel's
     };
     profile.lostSamples = 2;
     const disasm::HotShares shares = disasm::AttributeSamples(listing, profile);
-    EXPECT_EQ(shares.totalSamples, 9u);
+    EXPECT_EQ(shares.totalSamples, 10u);
     EXPECT_EQ(shares.lostSamples, 2u);
     EXPECT_EQ(shares.instructionSamples[6], 3u);
     EXPECT_EQ(shares.instructionSamples[0], 1u);
-    ASSERT_EQ(shares.outside.size(), 2u);
+    ASSERT_EQ(shares.outside.size(), 3u);
     EXPECT_EQ(shares.outside[0].name, "velquor_asm_clock");
     EXPECT_EQ(shares.outside[1].name, "velquor_asm_fill (outside the timed section)");
     EXPECT_EQ(shares.outside[0].samples + shares.outside[1].samples, 4u);
+    EXPECT_EQ(shares.outside[2].name.find("velquor_asm"), std::string::npos) << shares.outside[2].name;
     EXPECT_EQ(shares.otherSamples, 1u);
     EXPECT_EQ(disasm::LoopSamples(shares, listing.loops.at(listing.mainLoop.value())), 3u);
-    EXPECT_DOUBLE_EQ(shares.Percent(3), 100.0 / 3);
+    EXPECT_DOUBLE_EQ(shares.Percent(3), 30.0);
     EXPECT_EQ(disasm::HotShares{}.Percent(0), 0.0);
 }
 
