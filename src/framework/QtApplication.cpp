@@ -2,7 +2,6 @@
 
 #include "DialogUnits.h"
 #include "FontConfiguration.h"
-#include "Icon.h"
 #include "MessageLog.h"
 #include "Resources.h"
 #include "Startup.h"
@@ -13,7 +12,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <string>
@@ -80,12 +78,6 @@ QtApplication::QtApplication(int& argc, char** argv) {
     std::jthread fontConfiguration(LoadFontConfiguration);
     m_app = std::make_unique<QApplication>(argc, argv);
     CloseDisplayCheck();
-    // The program's own icon, its lowest-numbered one (which the platform also
-    // shows for the program file), is read on a helper thread meanwhile.
-    const std::span<const IconResource> icons = GetResources().icons;
-    if (const auto lowest = std::ranges::min_element(icons, {}, &IconResource::id); lowest != icons.end()) {
-        PreloadIcon(lowest->id);
-    }
     // Without the translation file Qt's texts stay English; nothing else changes.
     const QString language = ResourceLanguage();
     auto translator = std::make_unique<QTranslator>();
@@ -101,7 +93,6 @@ QtApplication::QtApplication(int& argc, char** argv) {
 }
 
 QtApplication::~QtApplication() {
-    DropPreloadedIcons();
     m_translator.reset();
     m_app.reset();
     FlushQtMessageLog();
