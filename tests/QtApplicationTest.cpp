@@ -4,6 +4,7 @@
 #include "dialog/VelquorDlg.h"
 #include "framework/testing/Driver.h"
 #include "framework/DialogUnits.h"
+#include "framework/FontConfiguration.h"
 #include "framework/Icon.h"
 #include "framework/MessageLog.h"
 #include "framework/testing/Inspection.h"
@@ -58,6 +59,12 @@ TEST(TemplateFontTest, AStandInFaceIsTheFirstInstalledGothicAlone) {
         {L"MS UI Gothic", "IPAPGothic"}, {L"MS Gothic", "IPAGothic"}, {L"Tahoma", "Tahoma"}};
     for (const auto& [face, family] : cases) {
         EXPECT_EQ(afx::TemplateFont(face, 9, 0).families(), QStringList(family)) << family;
+    }
+}
+
+TEST(TemplateFontTest, AFamilyIsInstalledByAFontsOwnNameInAnyCase) {
+    for (const auto& [family, installed] : {std::pair{"ipapgothic", true}, {"IPA Pゴシック", false}, {"MS UI Gothic", false}}) {
+        EXPECT_EQ(afx::FontFamilyInstalled(family), installed) << family;  // not a translated name, nor a missing one
     }
 }
 
