@@ -12,11 +12,14 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little, "ARGB32 words are written as BGRA bytes");
 
 unsigned Read16(const QByteArray& bytes, qsizetype at) {
     return static_cast<unsigned>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8);
