@@ -1,9 +1,10 @@
 // The Qt application as the layer sets it up: Qt's own texts in Japanese,
 // the template fonts as installed faces, fontconfig's configuration and the
-// program icon read ahead, and Qt's warnings printed once per kind.
+// program icon as embedded, and Qt's warnings printed once per kind.
 #include "dialog/VelquorDlg.h"
 #include "framework/testing/Driver.h"
 #include "framework/DialogUnits.h"
+#include "framework/FontConfiguration.h"
 #include "framework/Icon.h"
 #include "framework/MessageLog.h"
 #include "framework/testing/Inspection.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QWidget>
 
 #include <fontconfig/fontconfig.h>
@@ -55,6 +57,12 @@ TEST(TemplateFontTest, AStandInFaceIsTheFirstInstalledGothicAlone) {
     }
 }
 
+TEST(TemplateFontTest, AFamilyIsInstalledByAFontsOwnNameInAnyCase) {
+    for (const auto& [family, installed] : {std::pair{"ipapgothic", true}, {"IPA Pゴシック", false}, {"MS UI Gothic", false}}) {
+        EXPECT_EQ(afx::FontFamilyInstalled(family), installed) << family;  // not a translated name, nor a missing one
+    }
+}
+
 // What a configuration makes of the template face: every font in the order
 // text would try them, with the settings each is drawn with.
 std::string Described(FcConfig* config) {
@@ -86,12 +94,16 @@ TEST(FontConfigurationTest, TheConfigurationReadAheadIsTheOneFontconfigReads) {
     FcConfigDestroy(current);
 }
 
-TEST(IconPreloadTest, AnIconReadAheadIsTheIconReadNow) {
-    afx::PreloadIcon(res::IDI_ALTERNATE);
-    const QIcon ahead = afx::LoadIconResource(res::IDI_ALTERNATE);
-    const QIcon now = afx::LoadIconResource(res::IDI_ALTERNATE);  // what was read ahead is taken once
-    ASSERT_EQ(ahead.availableSizes(), now.availableSizes());
-    for (const QSize& size : now.availableSizes()) EXPECT_EQ(ahead.pixmap(size).toImage(), now.pixmap(size).toImage());
+TEST(IconTest, TheEmbeddedIconsHoldTheirFilesImages) {
+    for (const auto& [id, name] : {std::pair{res::IDR_MAINFRAME, "velquor"}, std::pair{res::IDI_ALTERNATE, "velquor_alt"}}) {
+        QFile file(QStringLiteral(VELQUOR_SOURCE_DIR "/src/res/icons/%1.ico").arg(QLatin1String(name)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        const QByteArray bytes = file.readAll();
+        const QIcon original = afx::IconFromIco({reinterpret_cast<const std::uint8_t*>(bytes.data()), std::size_t(bytes.size())});
+        const QIcon embedded = afx::LoadIconResource(id);
+        ASSERT_EQ(embedded.availableSizes(), original.availableSizes()) << name;
+        for (const QSize& size : original.availableSizes()) EXPECT_EQ(embedded.pixmap(size).toImage(), original.pixmap(size).toImage());
+    }
 }
 
 TEST(MessageLogTest, EachKindIsPrintedOnceAndCountedAndOnlyClosedQuotesAreNames) {

@@ -134,13 +134,24 @@ int RunWithoutWindow(const batch::CommandLine& command, bool stackRaised, int& a
     return 0;
 }
 
+// The libraries' static initializers run before main, and Qt's allocate:
+// under an address-space limit they may be the first to run out of it. The
+// C library calls this ahead of them all, so that such a failure, too, ends
+// in one line rather than an abort.
+void GuardStartup(int, char**, char**) {
+    afx::BeginStartup();
+}
+[[gnu::used, gnu::section(".preinit_array")]] void (*g_guardStartup)(int, char**, char**) = GuardStartup;
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool stackRaised = RaiseStack();
-    afx::BeginStartup();
     afx::SetResources(res::ProgramResources());
-    const auto parsed = batch::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    // Without arguments: the window. Building the parser to say so took a
+    // fifth of a millisecond of the window's start.
+    const auto parsed = argc <= 1 ? std::variant<batch::CommandLine, std::string>(batch::CommandLine{})
+                                  : batch::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto* error = std::get_if<std::string>(&parsed)) {
         std::fprintf(stderr, "velquor: %s\n", error->c_str());
         return 2;

@@ -1,8 +1,8 @@
 #include "DialogUnits.h"
 
+#include "FontConfiguration.h"
 #include "QtText.h"
 
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
 
@@ -28,10 +28,10 @@ QStringList FixedJapaneseGothicFamilies() {
 // whole list when none is. Given a list, Qt would sort every installed font
 // into a fallback list for each script the font draws, at every start; given
 // one family, it looks for fallbacks only for a character that face lacks.
+// Asked of fontconfig, so that Qt's own list of fonts can be made meanwhile.
 void SetFirstInstalled(QFont& font, const QStringList& families) {
-    const QStringList installed = QFontDatabase::families();
     for (const QString& family : families) {
-        if (installed.contains(family, Qt::CaseInsensitive)) {
+        if (FontFamilyInstalled(family.toUtf8().constData())) {
             font.setFamily(family);
             return;
         }

@@ -78,37 +78,21 @@ DialogWindow::~DialogWindow() {
 void DialogWindow::Build(const DialogTemplate& tmpl) {
     const QFont font = TemplateFont(tmpl.fontFace, tmpl.fontPointSize, tmpl.fontWeight);
     setFont(font);
-    const DialogBaseUnits units = BaseUnitsFor(font);
     setWindowTitle(ToQString(tmpl.caption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    ((tmpl.style & WS_SYSMENU) ? Qt::WindowCloseButtonHint : Qt::WindowType(0)));
     setSizeGripEnabled(false);
 
-    // No sizing border: the window keeps its template size.
-    setFixedSize(MapDialogRect(units, 0, 0, tmpl.cx, tmpl.cy).size());
-
     m_hasSystemMenu = (tmpl.style & WS_SYSMENU) != 0;
     if (m_hasSystemMenu) m_systemMenu.AppendMenuW(MF_STRING, SC_CLOSE, L"閉じる(&C)\tAlt+F4");
 
-    const QFontMetrics metrics(font);
+    // The controls are made first and placed once the font has been measured:
+    // the first measure waits for Qt's list of installed fonts, which is made
+    // on a helper thread while the application starts.
     QWidget* previousTabStop = nullptr;
     for (const ControlTemplate& c : tmpl.controls) {
         QWidget* w = MakeControl(c);
-        QRect rect = MapDialogRect(units, c.x, c.y, c.cx, c.cy);
-        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull() && !label->wordWrap()) {
-            // A label whose text is wider in this font than in the template's
-            // own grows to the right rather than cut its text off. Shaping
-            // the text is only needed when even the widest glyphs might not fit.
-            const QString text = label->text();
-            if (text.size() * metrics.maxWidth() + 2 > rect.width()) {
-                const int needed = metrics.horizontalAdvance(text) + 2;
-                if (needed > rect.width()) rect.setWidth(needed);
-            }
-        }
-        if ((c.kind != ControlClass::Static) || ((c.style & SS_TYPEMASK) != SS_ICON)) w->setGeometry(rect);
-        else w->move(rect.topLeft());
         w->setEnabled(!(c.style & WS_DISABLED));
-        w->setVisible((c.style & WS_VISIBLE) != 0);
         if (c.style & WS_TABSTOP) {
             w->setFocusPolicy(Qt::StrongFocus);
             // Creation order is tab order.
@@ -128,6 +112,31 @@ void DialogWindow::Build(const DialogTemplate& tmpl) {
             wrapper->Attach(w, c.id);
             m_wrappers.emplace(c.id, std::move(wrapper));
         }
+    }
+
+    const DialogBaseUnits units = BaseUnitsFor(font);
+    // No sizing border: the window keeps its template size.
+    setFixedSize(MapDialogRect(units, 0, 0, tmpl.cx, tmpl.cy).size());
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < m_controls.size(); ++i) {
+        const ControlTemplate& c = tmpl.controls[i];
+        QWidget* w = m_controls[i];
+        QRect rect = MapDialogRect(units, c.x, c.y, c.cx, c.cy);
+        if (auto* label = dynamic_cast<QLabel*>(w); label && label->pixmap().isNull() && !label->wordWrap()) {
+            // A label whose text is wider in this font than in the template's
+            // own grows to the right rather than cut its text off. Shaping
+            // the text is only needed when even the widest glyphs might not fit.
+            const QString text = label->text();
+            if (text.size() * metrics.maxWidth() + 2 > rect.width()) {
+                const int needed = metrics.horizontalAdvance(text) + 2;
+                if (needed > rect.width()) rect.setWidth(needed);
+            }
+        }
+        if ((c.kind != ControlClass::Static) || ((c.style & SS_TYPEMASK) != SS_ICON)) w->setGeometry(rect);
+        else w->move(rect.topLeft());
+        // Shown once placed: a control shown before it has a size takes the
+        // size its contents ask for first.
+        w->setVisible((c.style & WS_VISIBLE) != 0);
     }
 
     // Settings of the framework's own controls.

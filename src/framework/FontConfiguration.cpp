@@ -53,4 +53,24 @@ void LoadFontConfiguration() {
     FcInit();
 }
 
+bool FontFamilyInstalled(const char* family) {
+    const auto* name = reinterpret_cast<const FcChar8*>(family);
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    // The fonts with that name among their names, each listed with all its names.
+    FcFontSet* fonts = pattern && objects && FcPatternAddString(pattern, FC_FAMILY, name)
+                           ? FcFontList(nullptr, pattern, objects)
+                           : nullptr;
+    bool installed = false;
+    for (int i = 0; fonts && i < fonts->nfont && !installed; ++i) {
+        FcChar8* first = nullptr;
+        installed = FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &first) == FcResultMatch &&
+                    FcStrCmpIgnoreCase(first, name) == 0;
+    }
+    if (fonts) FcFontSetDestroy(fonts);
+    if (objects) FcObjectSetDestroy(objects);
+    if (pattern) FcPatternDestroy(pattern);
+    return installed;
+}
+
 }  // namespace afx

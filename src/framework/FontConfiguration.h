@@ -13,4 +13,9 @@ namespace afx {
 /// FcInit does it all, with its own fallbacks and messages, once.
 void LoadFontConfiguration();
 
+/// Whether a font whose own family name (its first one, not a name in
+/// another language) is family, in UTF-8 and in any case, is installed: the
+/// families Qt lists, without waiting for Qt to list them.
+bool FontFamilyInstalled(const char* family);
+
 }  // namespace afx

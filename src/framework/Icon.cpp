@@ -8,9 +8,6 @@
 
 #include <bit>
 #include <cstring>
-#include <map>
-#include <memory>
-#include <thread>
 #include <vector>
 
 namespace afx {
@@ -31,8 +28,7 @@ QImage ReadPng(const std::uint8_t* data, std::size_t size) {
     return reader.read();
 }
 
-// Every 32-bit and PNG image of an .ico file; images need no application and
-// may be read on any thread, pixmaps only on the application's.
+// Every 32-bit and PNG image of an .ico file.
 std::vector<QImage> IcoImages(std::span<const std::uint8_t> icoFile) {
     // Read here rather than through Qt's image plugins, which would be
     // looked up and loaded at start-up for this one icon. The window needs
@@ -78,43 +74,15 @@ QIcon IconFromImages(const std::vector<QImage>& images) {
     return icon;
 }
 
-// An icon's images being read on a thread of their own.
-struct Preload {
-    std::vector<QImage> images;
-    std::jthread reader;  // joined before the images go
-};
-
-// Icons being read ahead, by resource id; used on the application's thread only.
-std::map<UINT, std::unique_ptr<Preload>>& Preloads() {
-    static std::map<UINT, std::unique_ptr<Preload>> preloads;
-    return preloads;
-}
-
 }  // namespace
 
 QIcon IconFromIco(std::span<const std::uint8_t> icoFile) {
     return IconFromImages(IcoImages(icoFile));
 }
 
-void PreloadIcon(UINT id) {
-    const IconResource* resource = FindIcon(id);
-    if (!resource || Preloads().contains(id)) return;
-    auto preload = std::make_unique<Preload>();
-    preload->reader = std::jthread([to = preload.get(), file = resource->icoFile] { to->images = IcoImages(file); });
-    Preloads().emplace(id, std::move(preload));
-}
-
 QIcon LoadIconResource(UINT id) {
-    if (auto ahead = Preloads().extract(id)) {
-        ahead.mapped()->reader.join();
-        return IconFromImages(ahead.mapped()->images);
-    }
     const IconResource* resource = FindIcon(id);
     return resource ? IconFromIco(resource->icoFile) : QIcon();
-}
-
-void DropPreloadedIcons() {
-    Preloads().clear();
 }
 
 }  // namespace afx

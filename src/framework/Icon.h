@@ -21,13 +21,6 @@ namespace afx {
 /// Every 32-bit and PNG image of an .ico file as one icon; a null icon when
 /// none can be read. Never reads outside the span.
 QIcon IconFromIco(std::span<const std::uint8_t> icoFile);
-/// Starts reading the images of the icon resource with that id on a helper
-/// thread, for LoadIconResource to take; does nothing when there is none.
-void PreloadIcon(UINT id);
-/// The icon resource with that id, as read ahead or read now; a null icon
-/// when there is none.
+/// The icon resource with that id; a null icon when there is none.
 QIcon LoadIconResource(UINT id);
-/// Waits for the icons still being read ahead and drops them: reading
-/// images needs Qt, so this comes before the application ends.
-void DropPreloadedIcons();
 }  // namespace afx

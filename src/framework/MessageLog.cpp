@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <mutex>
 
 namespace afx {
 namespace {
@@ -39,10 +40,14 @@ std::string KindOf(const std::string& message) {
 }
 
 MessageLog g_log;
+// Qt calls the handler on the thread that warns, and Qt's list of installed
+// fonts is made on a helper thread while the main thread starts the window.
+std::mutex g_logMutex;
 
 void PrintQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     const std::string message = qFormatLogMessage(type, context, text).toStdString();
     if (type == QtFatalMsg && InStartup()) StartupFailed(message.c_str());
+    const std::lock_guard lock(g_logMutex);
     if (const auto line = g_log.Accept(message)) std::fprintf(stderr, "%s\n", line->c_str());
 }
 
@@ -74,6 +79,7 @@ void InstallQtMessageLog() {
 }
 
 void FlushQtMessageLog() {
+    const std::lock_guard lock(g_logMutex);
     for (const std::string& line : g_log.Summary()) std::fprintf(stderr, "%s\n", line.c_str());
     g_log = MessageLog();
 }

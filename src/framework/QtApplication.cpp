@@ -2,18 +2,17 @@
 
 #include "DialogUnits.h"
 #include "FontConfiguration.h"
-#include "Icon.h"
 #include "MessageLog.h"
 #include "Resources.h"
 #include "Startup.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <string>
@@ -70,38 +69,37 @@ QString ResourceLanguage() {
 
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
-    // Set before the helper thread starts and unset after it has ended: the
-    // font configuration reads the environment, and changing the environment
-    // while another thread reads it can crash the reader.
-    const PrivateRuntimeDirectory runtime;
-    // Reading the font configuration takes several milliseconds; it runs on a
-    // helper thread while Qt connects to the display, and is done before the
-    // first font is looked up.
-    std::jthread fontConfiguration(LoadFontConfiguration);
-    m_app = std::make_unique<QApplication>(argc, argv);
-    CloseDisplayCheck();
-    // The program's own icon, its lowest-numbered one (which the platform also
-    // shows for the program file), is read on a helper thread meanwhile.
-    const std::span<const IconResource> icons = GetResources().icons;
-    if (const auto lowest = std::ranges::min_element(icons, {}, &IconResource::id); lowest != icons.end()) {
-        PreloadIcon(lowest->id);
+    {
+        // Set before the helper thread starts and unset after it has ended:
+        // the font configuration reads the environment, and changing the
+        // environment while another thread reads it can crash the reader.
+        const PrivateRuntimeDirectory runtime;
+        // Reading the font configuration takes several milliseconds; it runs
+        // on a helper thread while Qt connects to the display, and is done
+        // before the first font is looked up.
+        const std::jthread fontConfiguration(LoadFontConfiguration);
+        m_app = std::make_unique<QApplication>(argc, argv);
+        CloseDisplayCheck();
+        // Without the translation file Qt's texts stay English; nothing else changes.
+        const QString language = ResourceLanguage();
+        auto translator = std::make_unique<QTranslator>();
+        if (!language.isEmpty() &&
+            translator->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            QCoreApplication::installTranslator(translator.get());
+            m_translator = std::move(translator);
+        }
     }
-    // Without the translation file Qt's texts stay English; nothing else changes.
-    const QString language = ResourceLanguage();
-    auto translator = std::make_unique<QTranslator>();
-    if (!language.isEmpty() &&
-        translator->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(translator.get());
-        m_translator = std::move(translator);
-    }
-    fontConfiguration.join();
     // Qt takes the user's locale; numbers are always formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
+    // Before it looks up the first font, Qt lists every installed one (half a
+    // millisecond); a helper thread makes the list while the main window is
+    // built, and a font looked up meanwhile waits for it under Qt's own lock.
+    m_fontList = std::jthread([] { QFontDatabase::families(); });
     QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
 }
 
 QtApplication::~QtApplication() {
-    DropPreloadedIcons();
+    if (m_fontList.joinable()) m_fontList.join();
     m_translator.reset();
     m_app.reset();
     FlushQtMessageLog();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <thread>
 
 class QApplication;
 class QTranslator;
@@ -23,6 +24,7 @@ public:
 private:
     std::unique_ptr<QApplication> m_app;
     std::unique_ptr<QTranslator> m_translator;
+    std::jthread m_fontList;  // Qt's list of installed fonts being made
 };
 
 }  // namespace afx
