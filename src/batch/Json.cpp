@@ -91,23 +91,23 @@ void WriteMachineContext(std::ostream& out, const SystemInfo& system) {
 
 void WriteAggregates(std::ostream& out, const Summary& real, const Summary& cpu,
                      const std::function<void(std::string_view aggregate)>& open,
-                     const std::function<void(std::optional<std::chrono::duration<double>> time)>& close) {
-    using Seconds = std::chrono::duration<double>;
+                     const std::function<void(std::string_view aggregate, std::optional<std::chrono::duration<double>> time)>& close) {
+    using Nanoseconds = std::chrono::duration<double, std::nano>;
     using Field = std::string (*)(const Summary&);
-    using Time = Seconds (*)(const Summary&);
+    using Time = Nanoseconds (*)(const Summary&);
     const struct {
         const char* name;
         Field field;
         Time time;  ///< null for the spreads
     } aggregates[] = {
         {"mean", [](const Summary& s) { return JsonNumber(s.MeanNanoseconds()); },
-         [](const Summary& s) { return Seconds(s.MeanNanoseconds() * 1e-9); }},
-        {"median", [](const Summary& s) { return JsonNumber(s.median); }, [](const Summary& s) { return Seconds(s.median); }},
+         [](const Summary& s) { return Nanoseconds(s.MeanNanoseconds()); }},
+        {"median", [](const Summary& s) { return JsonNumber(s.median); }, [](const Summary& s) { return Nanoseconds(s.median); }},
         {"stddev", [](const Summary& s) { return JsonNumber(s.stddevNanoseconds); }, nullptr},
         {"cv", [](const Summary& s) { return JsonNumber(s.CoefficientOfVariation()); }, nullptr},
         {"mdape", [](const Summary& s) { return JsonNumber(s.medianAbsolutePercentError); }, nullptr},
-        {"min", [](const Summary& s) { return JsonNumber(s.min); }, [](const Summary& s) { return Seconds(s.min); }},
-        {"max", [](const Summary& s) { return JsonNumber(s.max); }, [](const Summary& s) { return Seconds(s.max); }},
+        {"min", [](const Summary& s) { return JsonNumber(s.min); }, [](const Summary& s) { return Nanoseconds(s.min); }},
+        {"max", [](const Summary& s) { return JsonNumber(s.max); }, [](const Summary& s) { return Nanoseconds(s.max); }},
     };
     for (const auto& aggregate : aggregates) {
         open(aggregate.name);
@@ -115,7 +115,7 @@ void WriteAggregates(std::ostream& out, const Summary& real, const Summary& cpu,
         out << ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" << aggregate.name << "\", \"aggregate_unit\": \""
             << (percentage ? "percentage" : "time") << "\", \"iterations\": " << real.samples
             << ", \"real_time\": " << aggregate.field(real) << ", \"cpu_time\": " << aggregate.field(cpu) << ", \"time_unit\": \"ns\"";
-        close(aggregate.time ? std::optional<Seconds>(aggregate.time(real)) : std::nullopt);
+        close(aggregate.name, aggregate.time ? std::optional<std::chrono::duration<double>>(aggregate.time(real)) : std::nullopt);
     }
 }
 

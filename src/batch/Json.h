@@ -36,10 +36,11 @@ void WriteMachineContext(std::ostream& out, const SystemInfo& system);
 /// Google Benchmark's aggregates of one run name: mean, median, stddev, cv,
 /// mdape, min and max of the wall and CPU times, in that order. open(name)
 /// starts an entry and writes the fields it shares with the run's others;
-/// this adds the aggregate's own; time is the duration a time aggregate
-/// stands for (none for the spreads), for the caller's fields after it.
+/// this adds the aggregate's own; close(name, time) writes the caller's
+/// fields after them and ends the entry, time being the duration a time
+/// aggregate stands for (none for the spreads).
 void WriteAggregates(std::ostream& out, const Summary& real, const Summary& cpu,
                      const std::function<void(std::string_view aggregate)>& open,
-                     const std::function<void(std::optional<std::chrono::duration<double>> time)>& close);
+                     const std::function<void(std::string_view aggregate, std::optional<std::chrono::duration<double>> time)>& close);
 
 }  // namespace batch

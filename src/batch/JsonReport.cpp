@@ -10,13 +10,10 @@
 #include "Text.h"
 
 #include <cstdio>
-#include <functional>
 #include <optional>
 
 namespace batch {
 namespace {
-
-using Nanoseconds = std::chrono::duration<double, std::nano>;
 
 std::string JsonArray(const std::vector<HalfNanoseconds>& values) {
     std::string out = "[";
@@ -129,42 +126,24 @@ void WriteJson(std::ostream& out, const BatchRun& run, const SystemInfo& system)
         }
         // An aggregate of one sample would only repeat it.
         if (r.elapsed.samples < 2) continue;
-        using Field = std::function<std::string(const Summary&)>;
-        // The aggregates that are a click's time: the rate of a fill that took it.
-        using Time = std::function<Nanoseconds(const Summary&)>;
-        struct Aggregate {
-            const char* name;
-            Field field;
-            Time time;  ///< empty for the spreads
-        };
-        const Aggregate aggregates[] = {
-            {"mean", [](const Summary& s) { return JsonNumber(s.MeanNanoseconds()); },
-             [](const Summary& s) { return Nanoseconds(s.MeanNanoseconds()); }},
-            {"median", [](const Summary& s) { return JsonNumber(s.median); }, [](const Summary& s) { return Nanoseconds(s.median); }},
-            {"stddev", [](const Summary& s) { return JsonNumber(s.stddevNanoseconds); }, nullptr},
-            {"cv", [](const Summary& s) { return JsonNumber(s.CoefficientOfVariation()); }, nullptr},
-            {"mdape", [](const Summary& s) { return JsonNumber(s.medianAbsolutePercentError); }, nullptr},
-            {"min", [](const Summary& s) { return JsonNumber(s.min); }, [](const Summary& s) { return Nanoseconds(s.min); }},
-            {"max", [](const Summary& s) { return JsonNumber(s.max); }, [](const Summary& s) { return Nanoseconds(s.max); }},
-        };
         const bench::ButtonSpec* button = bench::FindButton(r.buttonId);
-        for (const Aggregate& aggregate : aggregates) {
-            begin();
-            common(JsonString(BenchmarkName(r.buttonId, *r.variant) + "_" + aggregate.name));
-            const bool percentage = std::string_view(aggregate.name) == "cv" || std::string_view(aggregate.name) == "mdape";
-            out << ", \"run_type\": \"aggregate\", \"aggregate_name\": \"" << aggregate.name << "\", \"aggregate_unit\": \""
-                << (percentage ? "percentage" : "time") << "\", \"iterations\": " << r.elapsed.samples
-                << ", \"real_time\": " << aggregate.field(r.elapsed) << ", \"cpu_time\": " << aggregate.field(r.cpuTime)
-                << ", \"time_unit\": \"ns\", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount
-                << ", \"variant\": " << variant;
-            if (r.toBaseline && std::string_view(aggregate.name) == "median") WriteRatioFields(out, *r.toBaseline);
-            if (aggregate.time && button != nullptr) {
-                const StoreRate rate = RateOf(run, *button, r.elementCount, aggregate.time(r.elapsed));
-                out << ", \"bytes_per_second\": " << JsonNumber(rate.bytesPerSecond)
-                    << ", \"fraction_of_limit\": " << JsonNumber(rate.fractionOfLimit);
-            }
-            out << "}";
-        }
+        WriteAggregates(
+            out, r.elapsed, r.cpuTime,
+            [&](std::string_view aggregate) {
+                begin();
+                common(JsonString(BenchmarkName(r.buttonId, *r.variant) + "_" + std::string(aggregate)));
+            },
+            [&](std::string_view aggregate, std::optional<std::chrono::duration<double>> time) {
+                out << ", \"button\": " << r.buttonId << ", \"count\": " << r.elementCount << ", \"variant\": " << variant;
+                if (r.toBaseline && aggregate == "median") WriteRatioFields(out, *r.toBaseline);
+                // The aggregates that are a click's time: the rate of a fill that took it.
+                if (time && button != nullptr) {
+                    const StoreRate rate = RateOf(run, *button, r.elementCount, *time);
+                    out << ", \"bytes_per_second\": " << JsonNumber(rate.bytesPerSecond)
+                        << ", \"fraction_of_limit\": " << JsonNumber(rate.fractionOfLimit);
+                }
+                out << "}";
+            });
     }
     out << "\n  ]";
     if (run.order == Order::Rounds) WriteStability(out, run, results);

@@ -81,12 +81,10 @@ void WriteSweepJson(std::ostream& out, const bench::SweepRun& run, const SystemI
                     begin();
                     common(JsonString(SweepEntryName(*r.button, row.count) + "_" + std::string(aggregate)));
                 },
-                [&](std::optional<std::chrono::duration<double>> time) {
+                [&](std::string_view aggregate, std::optional<std::chrono::duration<double>> time) {
                     out << ", \"button\": " << r.button->buttonId << ", \"count\": " << row.count << ", \"bytes\": " << row.bytes
                         << ", \"level\": " << row.level;
-                    if (row.toBaseline && time && time == std::chrono::duration<double>(row.elapsed.median)) {
-                        WriteRatioFields(out, *row.toBaseline);
-                    }
+                    if (row.toBaseline && aggregate == "median") WriteRatioFields(out, *row.toBaseline);
                     if (time) {
                         const std::optional<double> rate = bench::BytesPerSecond(row.bytes, *time);
                         out << ", \"bytes_per_second\": " << JsonNumber(rate) << ", \"limit_bytes_per_second\": "
