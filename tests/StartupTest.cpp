@@ -59,8 +59,14 @@ protected:
         // On X, libxkbcommon-x11 hands strndup keymap names that are not
         // NUL-terminated, which strict string checks read past.
         auto asan = std::find_if(env.begin(), env.end(), [](const std::string& e) { return e.starts_with("ASAN_OPTIONS="); });
-        if (asan != env.end()) *asan += display.empty() ? ":verify_asan_link_order=0"
-                                                        : ":verify_asan_link_order=0:strict_string_checks=0";
+        if (asan != env.end()) {
+            *asan += display.empty() ? ":verify_asan_link_order=0" : ":verify_asan_link_order=0:strict_string_checks=0";
+            // Without a session bus, Qt's accessibility on X forks dbus-launch;
+            // the sanitizer's allocator is not safe across a fork while another
+            // thread allocates (the child can spin on a lock for good), so the
+            // sanitized program is told there is no session bus.
+            if (!display.empty()) env.push_back("DBUS_SESSION_BUS_ADDRESS=disabled:");
+        }
         return env;
     }
     static bool Shown(const Outcome& outcome) { return outcome.errors.find("probe: first paint") != std::string::npos; }
