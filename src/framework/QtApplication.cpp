@@ -4,6 +4,7 @@
 #include "FontConfiguration.h"
 #include "MessageLog.h"
 #include "Resources.h"
+#include "SessionBus.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ QString ResourceLanguage() {
 
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
+    SkipSessionBusLaunchThatCannotSucceed();
     {
         // Set before the helper thread starts and unset after it has ended:
         // the font configuration reads the environment, and changing the
