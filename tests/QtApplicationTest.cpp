@@ -7,8 +7,10 @@
 #include "framework/FontConfiguration.h"
 #include "framework/Icon.h"
 #include "framework/MessageLog.h"
+#include "framework/SessionBus.h"
 #include "framework/testing/Inspection.h"
 #include "res/Resource.h"
+#include "TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,9 @@
 #include <QWidget>
 
 #include <fontconfig/fontconfig.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <string>
 #include <utility>
@@ -92,6 +97,30 @@ TEST(FontConfigurationTest, TheConfigurationReadAheadIsTheOneFontconfigReads) {
     EXPECT_EQ(Described(current), Described(fontconfigs));
     FcConfigDestroy(fontconfigs);
     FcConfigDestroy(current);
+}
+
+TEST(SessionBusTest, OnlyWithNoAddressNoBusInTheRuntimeFolderAndNoRunnableLauncherIsTheLaunchSkipped) {
+    namespace fs = std::filesystem;
+    const ScratchFolder scratch("velquor-bus");
+    const fs::path none = scratch.path() / "none", launcher = scratch.path() / "launcher",
+                   unrunnable = scratch.path() / "unrunnable", runtime = scratch.path() / "runtime",
+                   runtimeWithBus = scratch.path() / "runtime-bus";
+    for (const fs::path& folder : {none, launcher, unrunnable, runtime, runtimeWithBus}) fs::create_directory(folder);
+    for (const fs::path& folder : {launcher, unrunnable}) std::ofstream(folder / "dbus-launch") << "#!/bin/sh\n";
+    fs::permissions(launcher / "dbus-launch", fs::perms::owner_all);
+    fs::permissions(unrunnable / "dbus-launch", fs::perms::owner_read | fs::perms::owner_write);
+    std::ofstream(runtimeWithBus / "bus") << "";
+
+    const std::string searchNone = none.string(), searchBoth = none.string() + ":" + launcher.string();
+    EXPECT_TRUE(afx::SessionBusLaunchCannotSucceed(nullptr, nullptr, searchNone.c_str()));
+    EXPECT_TRUE(afx::SessionBusLaunchCannotSucceed(nullptr, runtime.c_str(), searchNone.c_str()));
+    EXPECT_TRUE(afx::SessionBusLaunchCannotSucceed(nullptr, nullptr, unrunnable.c_str()));
+    // Any address is D-Bus's to try; an empty one fails without a fork.
+    EXPECT_FALSE(afx::SessionBusLaunchCannotSucceed("unix:path=/nowhere", nullptr, searchNone.c_str()));
+    EXPECT_FALSE(afx::SessionBusLaunchCannotSucceed("", nullptr, searchNone.c_str()));
+    EXPECT_FALSE(afx::SessionBusLaunchCannotSucceed(nullptr, runtimeWithBus.c_str(), searchNone.c_str()));
+    // A launcher in any folder of the path, the last one too.
+    EXPECT_FALSE(afx::SessionBusLaunchCannotSucceed(nullptr, nullptr, searchBoth.c_str()));
 }
 
 TEST(IconTest, TheEmbeddedIconsHoldTheirFilesImages) {

@@ -4,6 +4,7 @@
 #include "FontConfiguration.h"
 #include "MessageLog.h"
 #include "Resources.h"
+#include "SessionBus.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ QString ResourceLanguage() {
 
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
+    SkipSessionBusLaunchThatCannotSucceed();
     {
         // Set before the helper thread starts and unset after it has ended:
         // the font configuration reads the environment, and changing the
@@ -80,21 +82,22 @@ QtApplication::QtApplication(int& argc, char** argv) {
         const std::jthread fontConfiguration(LoadFontConfiguration);
         m_app = std::make_unique<QApplication>(argc, argv);
         CloseDisplayCheck();
-        // Without the translation file Qt's texts stay English; nothing else changes.
-        const QString language = ResourceLanguage();
-        auto translator = std::make_unique<QTranslator>();
-        if (!language.isEmpty() &&
-            translator->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-            QCoreApplication::installTranslator(translator.get());
-            m_translator = std::move(translator);
-        }
     }
     // Qt takes the user's locale; numbers are always formatted the C way.
     std::setlocale(LC_NUMERIC, "C");
-    // Before it looks up the first font, Qt lists every installed one (half a
-    // millisecond); a helper thread makes the list while the main window is
-    // built, and a font looked up meanwhile waits for it under Qt's own lock.
+    // Before it looks up the first font, Qt lists every installed one (a
+    // millisecond or two); a helper thread makes the list while the
+    // translation is loaded and the main window built, and a font looked up
+    // meanwhile waits for it under Qt's own lock.
     m_fontList = std::jthread([] { QFontDatabase::families(); });
+    // Without the translation file Qt's texts stay English; nothing else changes.
+    const QString language = ResourceLanguage();
+    auto translator = std::make_unique<QTranslator>();
+    if (!language.isEmpty() &&
+        translator->load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        m_translator = std::move(translator);
+    }
     QApplication::setFont(TemplateFont(L"MS UI Gothic", 9, 0));
 }
 
