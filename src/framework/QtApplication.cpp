@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace afx {
 namespace {
@@ -25,7 +26,7 @@ namespace {
 // Qt looks for a runtime directory while it starts (to tell whether it runs
 // in a sandbox), and without XDG_RUNTIME_DIR it warns and creates
 // $TMPDIR/runtime-$USER for good. An empty private directory answers the
-// question instead, only for as long as Qt starts, and is gone afterwards.
+// question instead, only until Qt has made its platform, and is gone afterwards.
 class PrivateRuntimeDirectory {
 public:
     PrivateRuntimeDirectory() {
@@ -68,28 +69,55 @@ QString ResourceLanguage() {
 
 }  // namespace
 
+// What remains of starting once Qt has made its platform: QApplication's
+// constructor calls PlatformMade before it finishes.
+struct QtApplication::Starting {
+    std::unique_ptr<PrivateRuntimeDirectory> runtime;
+    std::jthread fontConfiguration;
+    std::jthread* fontList = nullptr;
+};
+
+QtApplication::Starting* QtApplication::s_starting = nullptr;
+
+void QtApplication::PlatformMade() {
+    Starting* starting = std::exchange(s_starting, nullptr);
+    if (!starting) return;
+    // Qt has connected to the display and looked for the runtime directory.
+    // Once the font configuration is read, no helper thread of the layer runs
+    // while the environment and the locale change (and Qt's reader of the
+    // display's events reads neither).
+    starting->fontConfiguration.join();
+    starting->runtime.reset();
+    // Qt has taken the user's locale; numbers are always formatted the C way.
+    std::setlocale(LC_NUMERIC, "C");
+    // Before it looks up the first font, Qt lists every installed one (a
+    // millisecond or two); a helper thread makes the list while Qt finishes
+    // starting, the translation is loaded and the main window built, and a
+    // font looked up meanwhile waits for it under Qt's own lock.
+    *starting->fontList = std::jthread([] { QFontDatabase::families(); });
+}
+
 QtApplication::QtApplication(int& argc, char** argv) {
     InstallQtMessageLog();
     SkipSessionBusLaunchThatCannotSucceed();
-    {
-        // Set before the helper thread starts and unset after it has ended:
-        // the font configuration reads the environment, and changing the
-        // environment while another thread reads it can crash the reader.
-        const PrivateRuntimeDirectory runtime;
-        // Reading the font configuration takes several milliseconds; it runs
-        // on a helper thread while Qt connects to the display, and is done
-        // before the first font is looked up.
-        const std::jthread fontConfiguration(LoadFontConfiguration);
-        m_app = std::make_unique<QApplication>(argc, argv);
-        CloseDisplayCheck();
-    }
-    // Qt takes the user's locale; numbers are always formatted the C way.
-    std::setlocale(LC_NUMERIC, "C");
-    // Before it looks up the first font, Qt lists every installed one (a
-    // millisecond or two); a helper thread makes the list while the
-    // translation is loaded and the main window built, and a font looked up
-    // meanwhile waits for it under Qt's own lock.
-    m_fontList = std::jthread([] { QFontDatabase::families(); });
+    Starting starting;
+    // Set before the helper thread starts and unset after it has ended: the
+    // font configuration reads the environment, and changing the environment
+    // while another thread reads it can crash the reader.
+    starting.runtime = std::make_unique<PrivateRuntimeDirectory>();
+    // Reading the font configuration takes several milliseconds; it runs on a
+    // helper thread while Qt connects to the display, and is done before the
+    // first font is looked up.
+    starting.fontConfiguration = std::jthread(LoadFontConfiguration);
+    starting.fontList = &m_fontList;
+    s_starting = &starting;
+    [[maybe_unused]] static const bool registered = [] {
+        qAddPreRoutine(&QtApplication::PlatformMade);
+        return true;
+    }();
+    m_app = std::make_unique<QApplication>(argc, argv);
+    PlatformMade();  // in case Qt did not call it
+    CloseDisplayCheck();
     // Without the translation file Qt's texts stay English; nothing else changes.
     const QString language = ResourceLanguage();
     auto translator = std::make_unique<QTranslator>();

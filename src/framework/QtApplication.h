@@ -22,6 +22,10 @@ public:
     QtApplication& operator=(const QtApplication&) = delete;
 
 private:
+    struct Starting;
+    static Starting* s_starting;
+    static void PlatformMade();
+
     std::unique_ptr<QApplication> m_app;
     std::unique_ptr<QTranslator> m_translator;
     std::jthread m_fontList;  // Qt's list of installed fonts being made
